@@ -1,0 +1,5 @@
+#include "app/keys.h"
+
+namespace app {
+void KeyPress(Program&, int) {}
+}  // namespace app

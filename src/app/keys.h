@@ -1,0 +1,7 @@
+#pragma once
+#include "app/program.h"
+
+namespace app {
+// Operator keys.
+void KeyPress(Program& p, int key);
+}  // namespace app

@@ -1,0 +1,33 @@
+#pragma once
+// The program context: every program-wide variable, grouped by the module that owns it,
+// the window model and the platform. No globals: every test builds a fresh one.
+#include "app/run_state.h"
+#include "control/state.h"
+#include "daq/state.h"
+#include "display/state.h"
+#include "files/state.h"
+#include "print/state.h"
+#include "profile/record.h"
+#include "profile/wave.h"
+#include "ui/platform.h"
+#include "ui/window.h"
+
+struct Program {
+  explicit Program(ui::Platform& p) : platform(p) {}
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  ui::Platform& platform;
+  ui::Window win;
+  profile::State profile;
+  profile::Wave wave;
+  app::RunState run;
+  control::State control;
+  daq::State daq;
+  files::State files;
+  display::State plot;
+  print::State print;
+
+  float& Row(int r) { return profile.Record.Value[r]; }
+  float Row(int r) const { return profile.Record.Value[r]; }
+};

@@ -1,0 +1,19 @@
+#pragma once
+// The test sequencer: run commands, pacing timers, pulses and the end of a run.
+#include "app/program.h"
+
+namespace app {
+
+enum class Run { Idle, Equalize, PreTest, FullLevel };
+Run RunStateOf(const Program& p);  // read from the Run menu marks
+
+void EqualizeCommand(Program& p);
+void PreTestCommand(Program& p);
+void StartCommand(Program& p);
+void PreTestPulse(Program& p);
+void FullLevelPulse(Program& p);
+void EndOfRun(Program& p);
+void SpnLevel(Program& p, bool up);
+void TimerTick(Program& p, ui::TimerId id);
+
+}  // namespace app

@@ -1,0 +1,143 @@
+#include "app/startup.h"
+
+#include "app/menus.h"
+
+#include "common/rounding.h"
+#include "daq/discovery.h"
+#include "daq/digital.h"
+#include "display/plot.h"
+#include "files/calibration.h"
+#include "profile/profile_file.h"
+#include "profile/recompute.h"
+
+namespace app {
+
+using ui::MenuId;
+
+std::string SplashDealerText(int dealerIndex) {
+  switch (dealerIndex) {
+    case 5: return "Shock Test Systems";
+    default: return "Vibration Test Equipment";
+  }
+}
+
+void MainInitialize(Program& p) {
+  profile::SetProfileDefaults(p);
+  p.profile.Record.TestTitle = " DEFAULT PROFILE";
+  profile::LoadDefaultProfile(p);
+  p.daq.BoardAddress = common::ToInt32(p.Row(profile::row::MasterAddress));
+  daq::HardwareStartup(p);
+  if (p.daq.DemoMode != 1.0f) {
+    p.daq.DemoMode = 0.0f;
+    p.win.Check(MenuId::mnuTestDemo, false);
+  }
+  files::LoadCalFactors(p);
+  if (!p.win.Shown) {
+    p.run.SavedPrinterFloat = p.platform.GetPrinter().FloatSetting();
+    p.win.Shown = true;
+  }
+  StopTest(p);
+  profile::RecomputeProfile(p);
+}
+
+void StopTest(Program& p) {
+  auto& w = p.win;
+  w.Img(ui::ImageId::imgSine).Visible = false;
+  w.Check(MenuId::mnuRunEqual, false);
+  w.Check(MenuId::mnuRunPretest, false);
+  w.Check(MenuId::mnuRunStart, false);
+  w.Button(ui::ButtonId::cmdPreTest).ForeColor = ui::kBlack;
+  w.Button(ui::ButtonId::cmdEqual).ForeColor = ui::kBlack;
+  w.Button(ui::ButtonId::cmdStart).ForeColor = ui::kBlack;
+  p.run.PulseCount = 0;
+  if (p.daq.DemoMode != 1.0f) {
+    // Release the drive path: both 12-bit fields of the serial word to 0.
+    p.daq.SerialWordLow = 0;
+    p.daq.SerialWordHigh = 0;
+    daq::SendSerialWord(p);
+    display::RefreshPlot(p);
+  }
+}
+
+namespace {
+void EndProgram(Program& p) {
+  p.run.Ended = true;
+  p.platform.EndProgram();
+}
+bool PciHardware(const Program& p) {
+  return p.daq.DemoMode != 1.0f && p.Row(profile::row::InterfaceType) == 1;
+}
+}  // namespace
+
+void ExitCommand(Program& p) {
+  if (p.platform.MessageBox("Exit VAV Program?", ui::Buttons::YesNo, ui::Icon::Critical, "") ==
+      ui::Answer::No)
+    return;
+  StopTest(p);
+  p.platform.GetPrinter().SetIntSetting(p.run.SavedPrinterInt);
+  if (PciHardware(p)) {
+    daq::ShiftOutByte(p, 0);
+    daq::WriteDigitalPort1(p, p.daq.MasterHandle, 12);
+  }
+  EndProgram(p);
+}
+
+void Unload(Program& p) {
+  StopTest(p);
+  auto& pr = p.platform.GetPrinter();
+  pr.SetIntSetting(p.run.SavedPrinterInt);
+  pr.SetFloatSetting(p.run.SavedPrinterFloat);
+  if (PciHardware(p)) {
+    daq::ShiftOutByte(p, 0);
+    daq::WriteDigitalPort1(p, p.daq.MasterHandle, 12);
+    if (p.daq.SixteenChannelFlag == 1) {
+      daq::SelectBoard(p, p.daq.SlaveHandle);
+      daq::ShiftOutByte(p, 0);
+      daq::WriteDigitalPort1(p, p.daq.SlaveHandle, 11);
+      daq::SelectBoard(p, p.daq.MasterHandle);
+    }
+  }
+  EndProgram(p);
+}
+
+void AboutSoftware(Program& p) {
+  std::string contact;
+  switch (p.profile.DealerIndex) {
+    case 5:
+      contact =
+          "For technical support contact Shock Test Systems\r\n"
+          "Service department, Monday to Friday";
+      break;
+    default: contact = "For technical support contact your dealer"; break;
+  }
+  p.platform.MessageBox(
+      "   KRX-8 Windows 'Xp/Vista/7 32 bit Ver. 2.411, 4/05/2013 \r\n\r\n" + contact,
+      ui::Buttons::OK, ui::Icon::None, "About the KRX-8 Classical Shock Controller");
+}
+
+void WhatsNew(Program& p) {
+  p.platform.MessageBox(
+      " What's New In This Version\r\n\r\n"
+      "Ver. 2.411: Custom waveshapes are never cut at nine pulse widths\r\n"
+      "Ver. 2.400: Sixteen input channels with a second board\r\n"
+      "Ver. 2.300: Software remote control file\r\n"
+      "Ver. 2.200: Hybrid units (mm and G)\r\n"
+      "Ver. 2.100: Shock response spectrum view",
+      ui::Buttons::OK, ui::Icon::None, "What's New");
+}
+
+void HelpFile(Program& p) { p.platform.ShowHelp(kHelpFile); }
+
+bool OnMenu(Program& p, ui::MenuId id, int index) {
+  switch (id) {
+    case MenuId::mnuExit: ExitCommand(p); return true;
+    case MenuId::mnuHelpAboutSoftware: AboutSoftware(p); return true;
+    case MenuId::mnuHelpNew: WhatsNew(p); return true;
+    case MenuId::mnuHelpHelp: HelpFile(p); return true;
+    default: break;
+  }
+  if (OnTestMenu(p, id, index)) return true;
+  return OnRunMenu(p, id, index);
+}
+
+}  // namespace app

@@ -1,0 +1,5 @@
+#include "app/menus.h"
+
+namespace app {
+bool OnTestMenu(Program&, ui::MenuId, int) { return false; }
+}  // namespace app

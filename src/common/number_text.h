@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+namespace common {
+
+// Plain number text: a blank before a non-negative number, no leading zero before the
+// point, 7 significant digits for single precision and 15 for double; an exponent form
+// ("1.5E+07", "1E-05") outside the range the plain form covers.
+std::string NumberText(float v);
+std::string NumberTextDouble(double v);
+
+// Numeric picture mask: '#' optional digit, '0' required digit, '.' the point, anything
+// else literal. A negative value gets its '-' before the first digit position.
+std::string FormatMask(double v, const std::string& mask);
+
+// Parses a number the way the prompt boxes and text files accept it: optional blanks,
+// a sign, digits with an optional point, an optional exponent. Returns false when the
+// text is not a number as a whole.
+bool ParseNumber(const std::string& text, double& out);
+
+// Shortest text that reads back to the same 32-bit float, "." as the point, no leading
+// zero before the point of a magnitude below 1.
+std::string ShortestFloatText(float v);
+
+}  // namespace common

@@ -1,0 +1,17 @@
+#pragma once
+// Closed-loop values: the control-channel peak, equalisation and trips.
+#include <cstdint>
+#include <string>
+
+namespace control {
+
+struct State {
+  float ControlPeakG = 0.1f;  // at least 0.1
+  float SystemEqualized = 0;  // 1.0 after a successful equalisation
+  int16_t TripCode = 0;       // 0 none .. 7 low gain
+  std::string TripMessage;
+  // Peaks of the last full-level pulse, kept for the trip checks and the plots.
+  float LastPeakA = 0, LastPeakV = 0, LastPeakD = 0;
+};
+
+}  // namespace control

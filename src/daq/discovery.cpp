@@ -1,0 +1,5 @@
+#include "daq/discovery.h"
+
+namespace daq {
+void HardwareStartup(Program&) {}
+}  // namespace daq

@@ -1,0 +1,5 @@
+#include "app/menus.h"
+
+namespace daq {
+bool OnMenu(Program&, ui::MenuId, int) { return false; }
+}  // namespace daq

@@ -1,0 +1,5 @@
+#include "app/menus.h"
+
+namespace display {
+bool OnMenu(Program&, ui::MenuId, int) { return false; }
+}  // namespace display

@@ -1,0 +1,5 @@
+#include "app/menus.h"
+
+namespace print {
+bool OnMenu(Program&, ui::MenuId, int) { return false; }
+}  // namespace print

@@ -1,0 +1,9 @@
+#pragma once
+
+namespace print {
+
+struct State {
+  int PagesPrinted = 0;
+};
+
+}  // namespace print

@@ -1,0 +1,5 @@
+#include "profile/profile_file.h"
+
+namespace profile {
+void LoadDefaultProfile(Program&) {}
+}  // namespace profile

@@ -1,0 +1,12 @@
+#pragma once
+// The profile defaults and the recompute chain run after every change of the profile.
+#include "app/program.h"
+
+namespace profile {
+void SetProfileDefaults(Program& p);
+void RecomputeProfile(Program& p);
+void SyncProfileMenus(Program& p);
+void ApplyCurrentSources(Program& p);
+void ComputeDrivePeak(Program& p);
+void SendDriveAmplitude(Program& p);
+}  // namespace profile

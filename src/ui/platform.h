@@ -1,0 +1,89 @@
+#pragma once
+// What the core asks of the toolkit: boxes, dialogs, the plot canvas, the printer, the
+// clipboard, the clock, the help viewer and a random source. The Qt front end and the
+// test platform implement it.
+#include <cstdint>
+#include <string>
+
+namespace ui {
+
+enum class Buttons { OK, OKCancel, YesNo, RetryCancel };
+enum class Icon { None, Critical, Question, Exclamation, Information };
+enum class Answer { OK, Cancel, Yes, No, Retry };
+
+// The plot picture box. Coordinates are in the canvas' own scale units (set by Scale);
+// colours are palette indexes 0..15.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual int Width() const = 0;   // pixels
+  virtual int Height() const = 0;  // pixels
+  // User scale: (x1, y1) is the top-left corner, (x2, y2) the bottom-right one.
+  virtual void Scale(double x1, double y1, double x2, double y2) = 0;
+  virtual void Clear(int backColor) = 0;
+  virtual void Line(double x1, double y1, double x2, double y2, int color) = 0;
+  virtual void Text(double x, double y, const std::string& text, int color) = 0;
+  virtual void SetFontSize(double points) = 0;
+  // Saves the picture as a bitmap file; returns false when the file cannot be written.
+  virtual bool SavePicture(const std::string& path) = 0;
+  // Loads a picture file; returns false when the file is not a picture it can read.
+  virtual bool LoadPicture(const std::string& path) = 0;
+  // Called once the refresh has drawn everything.
+  virtual void Finish() {}
+};
+
+// The printer page. Coordinates in the printer's scale units.
+class Printer {
+ public:
+  virtual ~Printer() = default;
+  virtual double PageWidth() const = 0;
+  virtual double PageHeight() const = 0;
+  virtual void Scale(double x1, double y1, double x2, double y2) = 0;
+  virtual void SetFontSize(double points) = 0;
+  virtual void Line(double x1, double y1, double x2, double y2, int color) = 0;
+  virtual void Text(double x, double y, const std::string& text, int color) = 0;
+  virtual void PrintPlotImage(double x, double y, double w, double h) = 0;
+  virtual bool EndDoc() = 0;  // false when the page could not be printed
+  // The two saved printer properties restored at exit.
+  virtual int IntSetting() const = 0;
+  virtual void SetIntSetting(int v) = 0;
+  virtual float FloatSetting() const = 0;
+  virtual void SetFloatSetting(float v) = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual Answer MessageBox(const std::string& text, Buttons buttons, Icon icon,
+                            const std::string& title) = 0;
+  // Returns the text typed, or "" on Cancel.
+  virtual std::string InputBox(const std::string& prompt, const std::string& title,
+                               const std::string& defaultText) = 0;
+  // filter: "Name|pattern|Name|pattern"; filterIndex is 1-based. Returns the chosen
+  // file name, or `fileName` unchanged when the dialog is cancelled.
+  virtual std::string OpenFileDialog(const std::string& title, const std::string& filter,
+                                     int filterIndex, const std::string& fileName) = 0;
+  virtual std::string SaveFileDialog(const std::string& title, const std::string& filter,
+                                     int filterIndex, const std::string& fileName) = 0;
+  virtual bool PrinterSetupDialog() = 0;
+
+  virtual void ClipboardClear() = 0;
+  virtual void ClipboardSetText(const std::string& text) = 0;
+  virtual void ClipboardSetPlot() = 0;  // the picture of the plot canvas
+
+  virtual double SecondsSinceMidnight() = 0;
+  virtual std::string ShortDate() = 0;
+  virtual std::string ShortTime() = 0;
+
+  virtual void ShowHelp(const std::string& helpFile) = 0;
+  virtual double Random() = 0;  // uniform in [0, 1)
+  // Lets the screen show the model during long synchronous work; runs no other handler.
+  virtual void Refresh() = 0;
+  virtual void EndProgram() = 0;
+
+  virtual Canvas& PlotCanvas() = 0;
+  virtual Printer& GetPrinter() = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,179 @@
+#pragma once
+// A platform for tests: scripted answers, recorded boxes and drawing, virtual time.
+#include <deque>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/events.h"
+#include "app/program.h"
+#include "ui/platform.h"
+
+namespace testing_support {
+
+struct Box {
+  std::string Text, Title;
+  ui::Buttons ButtonSet;
+  ui::Icon IconKind;
+};
+
+struct Prompt {
+  std::string Text, Title, Default;
+};
+
+struct Dialog {
+  bool Save;
+  std::string Title, Filter, FileName;
+  int FilterIndex;
+};
+
+struct Primitive {
+  enum Kind { Clear, Line, Text, Scale, Font } What;
+  double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
+  std::string Str;
+  int Color = 0;
+};
+
+class RecordingCanvas : public ui::Canvas {
+ public:
+  int W = 1000, H = 600;
+  std::vector<Primitive> Items;
+  std::vector<std::string> SavedTo, LoadedFrom;
+  bool FailSave = false, FailLoad = false;
+  int Width() const override { return W; }
+  int Height() const override { return H; }
+  void Scale(double x1, double y1, double x2, double y2) override {
+    Items.push_back({Primitive::Scale, x1, y1, x2, y2, "", 0});
+  }
+  void Clear(int back) override {
+    Items.clear();
+    Items.push_back({Primitive::Clear, 0, 0, 0, 0, "", back});
+  }
+  void Line(double x1, double y1, double x2, double y2, int c) override {
+    Items.push_back({Primitive::Line, x1, y1, x2, y2, "", c});
+  }
+  void Text(double x, double y, const std::string& t, int c) override {
+    Items.push_back({Primitive::Text, x, y, 0, 0, t, c});
+  }
+  void SetFontSize(double pts) override { Items.push_back({Primitive::Font, pts, 0, 0, 0, "", 0}); }
+  bool SavePicture(const std::string& path) override;
+  bool LoadPicture(const std::string& path) override;
+  // Texts drawn, in order.
+  std::vector<std::string> Texts() const;
+  int CountLines(int color = -1) const;
+};
+
+class RecordingPrinter : public ui::Printer {
+ public:
+  std::vector<Primitive> Items;
+  int Docs = 0, PlotImages = 0;
+  bool FailEndDoc = false;
+  int IntValue = 1;
+  float FloatValue = 1.0f;
+  double PageWidth() const override { return 12240; }
+  double PageHeight() const override { return 15840; }
+  void Scale(double x1, double y1, double x2, double y2) override {
+    Items.push_back({Primitive::Scale, x1, y1, x2, y2, "", 0});
+  }
+  void SetFontSize(double pts) override { Items.push_back({Primitive::Font, pts, 0, 0, 0, "", 0}); }
+  void Line(double x1, double y1, double x2, double y2, int c) override {
+    Items.push_back({Primitive::Line, x1, y1, x2, y2, "", c});
+  }
+  void Text(double x, double y, const std::string& t, int c) override {
+    Items.push_back({Primitive::Text, x, y, 0, 0, t, c});
+  }
+  void PrintPlotImage(double, double, double, double) override { ++PlotImages; }
+  bool EndDoc() override {
+    ++Docs;
+    return !FailEndDoc;
+  }
+  int IntSetting() const override { return IntValue; }
+  void SetIntSetting(int v) override { IntValue = v; }
+  float FloatSetting() const override { return FloatValue; }
+  void SetFloatSetting(float v) override { FloatValue = v; }
+};
+
+class TestPlatform : public ui::Platform {
+ public:
+  TestPlatform() : rng_(12345) {}
+
+  // Scripts: answers are taken from the front; with none left a box answers OK, Yes or
+  // Cancel, a prompt is cancelled and a file dialog is cancelled.
+  std::deque<ui::Answer> Answers;
+  std::deque<std::string> Inputs;
+  std::deque<std::string> Files;
+
+  std::vector<Box> Boxes;
+  std::vector<Prompt> Prompts;
+  std::vector<Dialog> Dialogs;
+  std::vector<std::string> HelpShown;
+  std::vector<std::string> ClipboardTexts;
+  int ClipboardPlots = 0, ClipboardClears = 0, Refreshes = 0, PrinterSetups = 0;
+  bool Ended = false;
+  double NowMs = 0;              // virtual time since the test began
+  double StartSeconds = 36000;   // 10:00:00
+  RecordingCanvas Plot;
+  RecordingPrinter Paper;
+
+  void Seed(unsigned s) { rng_.seed(s); }
+
+  ui::Answer MessageBox(const std::string& text, ui::Buttons b, ui::Icon i,
+                        const std::string& title) override;
+  std::string InputBox(const std::string& prompt, const std::string& title,
+                       const std::string& def) override;
+  std::string OpenFileDialog(const std::string& title, const std::string& filter, int idx,
+                             const std::string& name) override;
+  std::string SaveFileDialog(const std::string& title, const std::string& filter, int idx,
+                             const std::string& name) override;
+  bool PrinterSetupDialog() override {
+    ++PrinterSetups;
+    return true;
+  }
+  void ClipboardClear() override { ++ClipboardClears; }
+  void ClipboardSetText(const std::string& t) override { ClipboardTexts.push_back(t); }
+  void ClipboardSetPlot() override { ++ClipboardPlots; }
+  double SecondsSinceMidnight() override { return StartSeconds + NowMs / 1000.0; }
+  std::string ShortDate() override { return "12/8/2026"; }
+  std::string ShortTime() override;
+  void ShowHelp(const std::string& f) override { HelpShown.push_back(f); }
+  double Random() override { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
+  void Refresh() override { ++Refreshes; }
+  void EndProgram() override { Ended = true; }
+  ui::Canvas& PlotCanvas() override { return Plot; }
+  ui::Printer& GetPrinter() override { return Paper; }
+
+  // Boxes with this title.
+  int CountBoxes(const std::string& title) const;
+
+ private:
+  std::mt19937 rng_;
+};
+
+// A program on the test platform, with virtual-time timers.
+class Harness {
+ public:
+  Harness() : prog(plat) { SyncTimers(); }
+  TestPlatform plat;
+  Program prog;
+
+  // Runs the start-up as the end of the splash does.
+  void Start() { Send(app::Event::Of(app::EventKind::SplashDone)); }
+  bool Send(const app::Event& e);
+  bool Click(ui::MenuId id, int index = 0) { return Send(app::Event::MenuClick(id, index)); }
+  bool Press(ui::ButtonId id) { return Send(app::Event::ButtonClick(id)); }
+  bool Key(int k) { return Send(app::Event::KeyPress(k)); }
+  bool Spin(ui::SpinId id, bool up);
+  // Moves virtual time on by `ms`, firing every due tick in order.
+  void Advance(double ms);
+  // Times at which ticks of each timer fired.
+  std::vector<double> Fired[3];
+
+ private:
+  void SyncTimers();
+  double due_[3] = {kNever, kNever, kNever};
+  uint32_t epoch_[3] = {~0u, ~0u, ~0u};
+  static constexpr double kNever = std::numeric_limits<double>::infinity();
+};
+
+}  // namespace testing_support
