@@ -1,0 +1,11 @@
+#pragma once
+// The automatic actions after a run; their files and pages come with the report work.
+#include "app/program.h"
+
+namespace files {
+void SaveTestReport(Program& p);      // the report picture under the report file name
+void ExportTestData(Program& p);      // the test data file
+}  // namespace files
+namespace print {
+void PrintReport(Program& p);
+}  // namespace print
