@@ -1,0 +1,41 @@
+#pragma once
+// The plot picture: drawn into a QImage the size of the plot widget and kept there, so
+// that the report picture and the clipboard use the last drawing and a resize only
+// scales it.
+#include <QImage>
+#include <QPainter>
+#include <memory>
+
+#include "ui/platform.h"
+
+namespace qtui {
+
+class QtCanvas : public ui::Canvas {
+ public:
+  QtCanvas();
+  // The size the next Clear() draws at (the plot widget's size).
+  void SetTargetSize(int w, int h);
+  const QImage& Picture() const { return image_; }
+
+  int Width() const override { return image_.width(); }
+  int Height() const override { return image_.height(); }
+  void Scale(double x1, double y1, double x2, double y2) override;
+  void Clear(int backColor) override;
+  void Line(double x1, double y1, double x2, double y2, int color) override;
+  void Text(double x, double y, const std::string& text, int color) override;
+  void SetFontSize(double points) override;
+  bool SavePicture(const std::string& path) override;
+  bool LoadPicture(const std::string& path) override;
+  void Finish() override;
+
+ private:
+  QPainter& Painter();
+  QPointF Map(double x, double y) const;
+  QImage image_;
+  std::unique_ptr<QPainter> painter_;
+  int targetW_ = 800, targetH_ = 500;
+  double sx1_ = 0, sy1_ = 0, sx2_ = 1, sy2_ = 1;
+  double fontPts_ = 8;
+};
+
+}  // namespace qtui

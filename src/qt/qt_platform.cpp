@@ -1,0 +1,165 @@
+#include "qt/qt_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include "qt/main_window.h"
+
+namespace qtui {
+
+QtPlatform::QtPlatform()
+    : printer_([this] { return canvas_.Picture(); }), rng_(std::random_device{}()) {}
+
+QWidget* QtPlatform::Parent() const { return window_ && window_->isVisible() ? window_ : nullptr; }
+
+void QtPlatform::SyncWindow() {
+  if (window_) window_->Sync();
+}
+
+ui::Answer QtPlatform::MessageBox(const std::string& text, ui::Buttons b, ui::Icon i,
+                                  const std::string& title) {
+  SyncWindow();
+  QMessageBox box(Parent());
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setText(QString::fromStdString(text));
+  switch (i) {
+    case ui::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case ui::Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case ui::Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case ui::Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case ui::Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+  }
+  switch (b) {
+    case ui::Buttons::OK: box.setStandardButtons(QMessageBox::Ok); break;
+    case ui::Buttons::OKCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case ui::Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case ui::Buttons::RetryCancel:
+      box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Yes: return ui::Answer::Yes;
+    case QMessageBox::No: return ui::Answer::No;
+    case QMessageBox::Retry: return ui::Answer::Retry;
+    case QMessageBox::Cancel: return ui::Answer::Cancel;
+    case QMessageBox::Ok: return ui::Answer::OK;
+    default:
+      // Closing the box with Escape or the title bar counts as its cancelling answer.
+      if (b == ui::Buttons::YesNo) return ui::Answer::No;
+      if (b == ui::Buttons::OK) return ui::Answer::OK;
+      return ui::Answer::Cancel;
+  }
+}
+
+std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& def) {
+  SyncWindow();
+  bool ok = false;
+  QString s = QInputDialog::getText(Parent(), QString::fromStdString(title),
+                                    QString::fromStdString(prompt), QLineEdit::Normal,
+                                    QString::fromStdString(def), &ok);
+  return ok ? s.toStdString() : std::string();
+}
+
+QStringList TranslateFilter(const std::string& filter) {
+  QStringList parts = QString::fromStdString(filter).split('|');
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString pats = parts[i + 1];
+    pats.replace(';', ' ');
+    out << QString("%1 (%2)").arg(parts[i], pats);
+  }
+  if (out.isEmpty()) out << "All Files (*)";
+  return out;
+}
+
+namespace {
+std::string RunFileDialog(QWidget* parent, bool save, const std::string& title,
+                          const std::string& filter, int idx, const std::string& name) {
+  QFileDialog dlg(parent, QString::fromStdString(title));
+  dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+  QStringList filters = TranslateFilter(filter);
+  dlg.setNameFilters(filters);
+  if (idx >= 1 && idx <= filters.size()) dlg.selectNameFilter(filters[idx - 1]);
+  if (!name.empty()) dlg.selectFile(QString::fromStdString(name));
+  if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return name;
+  return dlg.selectedFiles().first().toStdString();
+}
+}  // namespace
+
+std::string QtPlatform::OpenFileDialog(const std::string& title, const std::string& filter,
+                                       int idx, const std::string& name) {
+  SyncWindow();
+  return RunFileDialog(Parent(), false, title, filter, idx, name);
+}
+
+std::string QtPlatform::SaveFileDialog(const std::string& title, const std::string& filter,
+                                       int idx, const std::string& name) {
+  SyncWindow();
+  return RunFileDialog(Parent(), true, title, filter, idx, name);
+}
+
+bool QtPlatform::PrinterSetupDialog() {
+  SyncWindow();
+  QPrintDialog dlg(&printer_.Device(), Parent());
+  return dlg.exec() == QDialog::Accepted;
+}
+
+void QtPlatform::ClipboardClear() { QApplication::clipboard()->clear(); }
+void QtPlatform::ClipboardSetText(const std::string& t) {
+  QApplication::clipboard()->setText(QString::fromStdString(t));
+}
+void QtPlatform::ClipboardSetPlot() { QApplication::clipboard()->setImage(canvas_.Picture()); }
+
+double QtPlatform::SecondsSinceMidnight() {
+  QTime t = QTime::currentTime();
+  return t.msecsSinceStartOfDay() / 1000.0;
+}
+std::string QtPlatform::ShortDate() {
+  return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
+}
+std::string QtPlatform::ShortTime() {
+  return QTime::currentTime().toString("HH:mm:ss").toStdString();
+}
+
+void QtPlatform::ShowHelp(const std::string&) {
+  SyncWindow();
+  auto* dlg = new QDialog(Parent());
+  dlg->setAttribute(Qt::WA_DeleteOnClose);
+  dlg->setObjectName("HelpWindow");
+  dlg->setWindowTitle("KRX-8 Help");
+  auto* lay = new QVBoxLayout(dlg);
+  auto* view = new QTextBrowser(dlg);
+  view->setSearchPaths({":/help"});
+  view->setSource(QUrl("qrc:/help/index.html"));
+  view->setOpenExternalLinks(false);
+  lay->addWidget(view);
+  dlg->resize(720, 600);
+  dlg->show();
+}
+
+double QtPlatform::Random() { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
+
+void QtPlatform::Refresh() {
+  SyncWindow();
+  if (window_) window_->repaint();
+  // Paint only: no input reaches the window, and timer ticks meet a busy core.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtPlatform::EndProgram() {
+  if (window_) window_->hide();
+  QCoreApplication::quit();
+}
+
+}  // namespace qtui

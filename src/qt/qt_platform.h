@@ -1,0 +1,53 @@
+#pragma once
+// The platform on Qt: real boxes and dialogs, the QImage plot, the printer, the clipboard.
+#include <random>
+
+#include "qt/qt_canvas.h"
+#include "qt/qt_printer.h"
+#include "ui/platform.h"
+
+namespace qtui {
+
+class MainWindow;
+
+class QtPlatform : public ui::Platform {
+ public:
+  QtPlatform();
+  void SetWindow(MainWindow* w) { window_ = w; }
+  QtCanvas& Canvas() { return canvas_; }
+
+  ui::Answer MessageBox(const std::string& text, ui::Buttons b, ui::Icon i,
+                        const std::string& title) override;
+  std::string InputBox(const std::string& prompt, const std::string& title,
+                       const std::string& def) override;
+  std::string OpenFileDialog(const std::string& title, const std::string& filter, int idx,
+                             const std::string& name) override;
+  std::string SaveFileDialog(const std::string& title, const std::string& filter, int idx,
+                             const std::string& name) override;
+  bool PrinterSetupDialog() override;
+  void ClipboardClear() override;
+  void ClipboardSetText(const std::string& t) override;
+  void ClipboardSetPlot() override;
+  double SecondsSinceMidnight() override;
+  std::string ShortDate() override;
+  std::string ShortTime() override;
+  void ShowHelp(const std::string& file) override;
+  double Random() override;
+  void Refresh() override;
+  void EndProgram() override;
+  ui::Canvas& PlotCanvas() override { return canvas_; }
+  ui::Printer& GetPrinter() override { return printer_; }
+
+ private:
+  QWidget* Parent() const;
+  void SyncWindow();
+  QtCanvas canvas_;
+  QtPrinter printer_;
+  MainWindow* window_ = nullptr;
+  std::mt19937 rng_;
+};
+
+// "Name|pattern|Name|pattern" as Qt's filter list.
+QStringList TranslateFilter(const std::string& filter);
+
+}  // namespace qtui
