@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "common/error_box.h"
+#include "common/prompt.h"
+#include "common/text_file.h"
+#include "support/test_platform.h"
+
+using namespace common;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path TempDir(const char* name) {
+  fs::path d = fs::temp_directory_path() / ("krx8_" + std::string(name) + "_" + std::to_string(getpid()));
+  fs::remove_all(d);
+  fs::create_directories(d);
+  return d;
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+}  // namespace
+
+TEST(TextReader, FieldsByCommaOrLineEndWithQuotedTexts) {
+  TextReader r("\"a, b\",1.5,-2\r\n.25 ,\"x\"\n  3e2\r\n,7\r\n");
+  EXPECT_EQ(r.ReadText(), "a, b");
+  EXPECT_EQ(r.ReadNumber(), 1.5);
+  EXPECT_EQ(r.ReadNumber(), -2);
+  EXPECT_EQ(r.ReadNumber(), 0.25);
+  EXPECT_EQ(r.ReadText(), "x");
+  EXPECT_FALSE(r.Eof());
+  EXPECT_EQ(r.ReadNumber(), 300);
+  EXPECT_EQ(r.ReadNumber(), 0);  // an empty field reads as 0
+  EXPECT_EQ(r.ReadNumber(), 7);
+  EXPECT_TRUE(r.Eof());
+  try {
+    r.ReadNumber();
+    FAIL();
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.Number(), 62);
+    EXPECT_EQ(e.Description(), "Input past end of file");
+  }
+  TextReader bad("abc\r\n");
+  try {
+    bad.ReadNumber();
+    FAIL();
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.Number(), 13);
+  }
+  TextReader lines("first line, with comma\r\nsecond");
+  EXPECT_EQ(lines.ReadLine(), "first line, with comma");
+  EXPECT_EQ(lines.ReadLine(), "second");
+  EXPECT_THROW(lines.ReadLine(), RunError);
+}
+
+TEST(TextReader, OpenFailuresCarryTheirNumbers) {
+  fs::path d = TempDir("open");
+  auto numberOf = [](const std::string& path) {
+    try {
+      TextReader::Open(path);
+    } catch (const RunError& e) {
+      return e.Number();
+    }
+    return 0;
+  };
+  EXPECT_EQ(numberOf((d / "missing.txt").string()), 53);
+  EXPECT_EQ(numberOf((d / "nodir" / "x.txt").string()), 76);
+  EXPECT_EQ(numberOf(d.string()), 75);
+  fs::remove_all(d);
+}
+
+TEST(TextWriter, ReplacesTheFileOnlyWhenComplete) {
+  fs::path d = TempDir("write");
+  fs::path f = d / "out.dat";
+  TextWriter w(f.string());
+  w.WriteLine({Quoted("say \"hi\""), "1", ".5"});
+  w.Commit();
+  EXPECT_EQ(Slurp(f), "\"say 'hi'\",1,.5\r\n");
+  // An unwritable folder: the old file stays as it was and no temporary is left.
+  if (geteuid() != 0) {
+    chmod(d.c_str(), 0555);
+    TextWriter w2(f.string());
+    w2.WriteLine({"2"});
+    try {
+      w2.Commit();
+      FAIL();
+    } catch (const RunError& e) {
+      EXPECT_EQ(e.Number(), 70);
+    }
+    chmod(d.c_str(), 0755);
+    EXPECT_EQ(Slurp(f), "\"say 'hi'\",1,.5\r\n");
+  }
+  try {
+    WriteFileAtomically((d / "no" / "x").string(), "x");
+    FAIL();
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.Number(), 76);
+  }
+  EXPECT_FALSE(fs::exists(f.string() + ".tmp~"));
+  fs::remove_all(d);
+}
+
+TEST(ErrorBox, RetryRepeatsTheStatementAndCancelAbandons) {
+  testing_support::TestPlatform plat;
+  int calls = 0;
+  plat.Answers = {ui::Answer::Retry, ui::Answer::Retry};
+  bool ok = RetryCancel(plat, [&] {
+    if (++calls < 3) throw RunError(53);
+  });
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(calls, 3);
+  ASSERT_EQ(plat.Boxes.size(), 2u);
+  EXPECT_EQ(plat.Boxes[0].Title, "Error #  53 Occured");
+  EXPECT_EQ(plat.Boxes[0].Text, "File not found");
+  EXPECT_EQ(plat.Boxes[0].ButtonSet, ui::Buttons::RetryCancel);
+  EXPECT_EQ(plat.Boxes[0].IconKind, ui::Icon::Exclamation);
+  calls = 0;
+  plat.Answers = {ui::Answer::Cancel};
+  EXPECT_FALSE(RetryCancel(plat, [&] {
+    ++calls;
+    throw RunError(62);
+  }));
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(plat.Boxes.back().Title, "Error #  62 Occured");
+}
+
+TEST(Prompt, OnlyANumberWithinTheBoundsIsStored) {
+  testing_support::TestPlatform plat;
+  Bounds b{0.5, 10, "Level must be between .5 and 10", " Out Of Bounds"};
+  float v = 3;
+  plat.Inputs = {"", "abc", "12", "10", " .5"};
+  EXPECT_FALSE(AskNumberInBounds(plat, "Enter level", "Level", "3", b, v));  // Cancel / empty
+  EXPECT_FALSE(AskNumberInBounds(plat, "Enter level", "Level", "3", b, v));  // not a number
+  EXPECT_TRUE(plat.Boxes.empty());
+  EXPECT_FALSE(AskNumberInBounds(plat, "Enter level", "Level", "3", b, v));  // out of bounds
+  ASSERT_EQ(plat.Boxes.size(), 1u);
+  EXPECT_EQ(plat.Boxes[0].Title, " Out Of Bounds");
+  EXPECT_EQ(plat.Boxes[0].Text, "Level must be between .5 and 10");
+  EXPECT_EQ(v, 3);
+  EXPECT_TRUE(AskNumberInBounds(plat, "Enter level", "Level", "3", b, v));  // ends included
+  EXPECT_EQ(v, 10);
+  EXPECT_TRUE(AskNumberInBounds(plat, "Enter level", "Level", "3", b, v));
+  EXPECT_EQ(v, 0.5f);
+  EXPECT_EQ(plat.Prompts[0].Default, "3");
+}
