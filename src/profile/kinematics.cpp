@@ -1,8 +1,129 @@
 #include "profile/kinematics.h"
 
+#include <cmath>
+
+#include "profile/recompute.h"
+
 namespace profile {
-void ComputeReferenceKinematics(Program& p, KinematicsTrace*) { CheckSystemLimits(p); }
-void CheckSystemLimits(Program&) {}
-void SetUnitSystem(Program&, int) {}
-void SelectSampleRate(Program&, int) {}
+
+using ui::MenuId;
+
+void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace) {
+  auto& plot = p.plot;
+  plot.RefPeakA = plot.RefPeakV = plot.RefPeakD = 0;
+  const float m = p.wave.SampleFactor < 1 ? 1.0f : static_cast<float>(p.wave.SampleFactor);
+  const float step = 0.25f * m;
+  float velocity = 0, displacement = 0;
+  if (trace) {
+    trace->Accel[0] = trace->Velocity[0] = trace->Displacement[0] = 0;
+    trace->Accel[kWaveSamples - 1] = trace->Velocity[kWaveSamples - 1] = 0;
+    trace->Displacement[kWaveSamples - 1] = 0;
+  }
+  for (int i = 1; i < kWaveSamples - 1; ++i) {
+    float accel = plot.TestLevelG * 0.0125f * p.wave.ReferencePulse[i];
+    velocity = velocity + accel * 0.08f / step;
+    displacement = displacement + velocity * 0.153f / step;
+    if (std::fabs(accel) > plot.RefPeakA) plot.RefPeakA = std::fabs(accel);
+    if (std::fabs(velocity) > plot.RefPeakV) plot.RefPeakV = std::fabs(velocity);
+    if (std::fabs(displacement) > plot.RefPeakD) plot.RefPeakD = std::fabs(displacement);
+    if (trace) {
+      trace->Accel[i] = accel;
+      trace->Velocity[i] = velocity;
+      trace->Displacement[i] = displacement;
+    }
+  }
+  CheckSystemLimits(p);
+}
+
+void CheckSystemLimits(Program& p) {
+  const auto& plot = p.plot;
+  const float units = p.Row(row::UnitSystem);
+  // Test values in the units the limits are held in: peak-to-peak displacement.
+  float d, v, a;
+  if (units == 0) {
+    d = 2 * plot.RefPeakD;
+    v = plot.RefPeakV;
+    a = plot.RefPeakA;
+  } else if (units == 1) {
+    d = plot.RefPeakD * 0.0508f;
+    v = plot.RefPeakV * 2.54f;
+    a = plot.RefPeakA * 9.807f;
+  } else if (units == 2) {
+    // Hybrid limits are held in mm, cm/s and G; they warn like the other two systems.
+    d = plot.RefPeakD * 0.0508f;
+    v = plot.RefPeakV * 2.54f;
+    a = plot.RefPeakA;
+  } else {
+    p.daq.GainPeakG = plot.RefPeakA;
+    return;
+  }
+  auto warn = [&](const char* text) {
+    p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, "");
+  };
+  if (d > p.Row(row::LimitD)) warn(" Test Displacement > System D Limit ");
+  if (v > p.Row(row::LimitV)) warn(" Test Velocity > System V Limit ");
+  if (a > p.Row(row::LimitA)) warn(" Test Acceleration > System A Limit ");
+  p.daq.GainPeakG = plot.RefPeakA;
+}
+
+namespace {
+
+struct UnitFactors {
+  float Accel, Velocity, Displacement;
+};
+
+// [from][to]: amplitude and acceleration limit, velocity limit, displacement limit.
+constexpr UnitFactors kUnitFactors[3][3] = {
+    {{1, 1, 1}, {9.807f, 2.54f, 0.0254f}, {1, 2.54f, 0.0254f}},
+    {{0.102f, 0.3937f, 39.37f}, {1, 1, 1}, {0.102f, 1, 1}},
+    {{1, 0.3937f, 39.37f}, {9.807f, 1, 1}, {1, 1, 1}},
+};
+
+}  // namespace
+
+void SetUnitSystem(Program& p, int target) {
+  if (target < 0 || target > 2) return;
+  static constexpr MenuId kItems[3] = {MenuId::mnuSystemUnitsEnglish, MenuId::mnuSystemUnitsMetric,
+                                       MenuId::mnuSystemUnitsHybrid};
+  for (int u = 0; u < 3; ++u) p.win.Check(kItems[u], u == target);
+  const float from = p.Row(row::UnitSystem);
+  if (from == static_cast<float>(target)) return;
+  // A system that is none of the three (a damaged file) converts nothing.
+  for (int s = 0; s < 3; ++s) {
+    if (from != static_cast<float>(s)) continue;
+    const UnitFactors& f = kUnitFactors[s][target];
+    p.Row(row::PulseAmplitude) *= f.Accel;
+    p.Row(row::LimitA) *= f.Accel;
+    p.Row(row::LimitV) *= f.Velocity;
+    p.Row(row::LimitD) *= f.Displacement;
+  }
+  p.Row(row::UnitSystem) = static_cast<float>(target);
+  RecomputeProfile(p);
+}
+
+int SampleRateCodeForDuration(float d) {
+  if (d < 5) return 4;
+  if (5 <= d && d <= 19.99f) return 3;
+  if (20 <= d && d <= 39.99f) return 2;
+  if (d >= 40) return 1;
+  return 0;
+}
+
+void SelectSampleRate(Program& p, int code) {
+  if (code < 1 || code > 4) return;
+  static constexpr MenuId kItems[4] = {MenuId::mnuShockSample128, MenuId::mnuShockSample256,
+                                       MenuId::mnuShockSample512, MenuId::mnuShockSample1024};
+  for (int c = 1; c <= 4; ++c) p.win.Check(kItems[c - 1], c == code);
+  p.Row(row::SampleRateCode) = static_cast<float>(code);
+  p.wave.SampleFactor = static_cast<int16_t>(1 << (code - 1));
+  p.daq.AdcRate = 1280 * p.wave.SampleFactor;
+}
+
+void SelectSampleRate(Program& p) {
+  int code = SampleRateCodeForDuration(p.Row(row::PulseDuration));
+  if (code == 0) return;
+  SelectSampleRate(p, code);
+  RecomputeProfile(p);
+}
+
 }  // namespace profile

@@ -1,12 +1,14 @@
 #pragma once
-// Reference velocity and displacement of the reference pulse, and the system limits.
+// Reference velocity and displacement of the reference pulse, the system limits, the unit
+// systems and the sampling frequency.
 #include <array>
 
 #include "app/program.h"
 
 namespace profile {
 
-// Per-sample traces for the test-profile plot: G, in/s and mils.
+// Per-sample traces for the test-profile plot: G, in/s and mils. Samples 0 and 1024 are
+// not integrated and stay 0.
 struct KinematicsTrace {
   std::array<float, kWaveSamples> Accel{}, Velocity{}, Displacement{};
 };
@@ -16,9 +18,18 @@ struct KinematicsTrace {
 void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace = nullptr);
 // Up to three warnings; sets GainPeakG.
 void CheckSystemLimits(Program& p);
-// Converts amplitude and limits to the target unit system (0, 1, 2).
+// Converts amplitude and limits to the target unit system (0, 1, 2) and sets its check
+// mark; recomputes the profile only when the system changes.
 void SetUnitSystem(Program& p, int target);
-// Chooses the sampling frequency code 1..4: sets SampleRateCode, SampleFactor and AdcRate.
+
+// Chooses the sampling frequency code 1..4: sets SampleRateCode, SampleFactor and AdcRate
+// together and checks its menu item. The caller recomputes the profile. Other codes are
+// ignored.
 void SelectSampleRate(Program& p, int code);
+// The duration commands' choice: the code that suits PulseDuration, then the recompute.
+// A duration in one of the two gaps (19.99..20, 39.99..40) changes nothing.
+void SelectSampleRate(Program& p);
+// 1..4 for a duration in ms, 0 for the gaps (and for a duration that is not a number).
+int SampleRateCodeForDuration(float durationMs);
 
 }  // namespace profile

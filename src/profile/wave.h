@@ -12,6 +12,8 @@ struct Wave {
   std::array<int16_t, kWaveSamples> DriveCodes{};    // 8-bit offset codes, 128 = zero drive
   int16_t SampleFactor = 4;                          // M: 1, 2, 4, 8
   float PulseSamples = 0;                            // T: duration in samples
+  float CompLevelInEffect = 0.167f;  // automatic compensation level, fraction of the peak
+  double DriveScale = 1;             // X of the last drive pass
 };
 
 }  // namespace profile
