@@ -1,5 +1,113 @@
 #include "control/capture.h"
 
+#include <cstdlib>
+
+#include "app/sequencer.h"
+#include "app/startup.h"
+#include "common/rounding.h"
+#include "daq/acquisition.h"
+#include "profile/recompute.h"
+
 namespace control {
-void CaptureAndAnalyze(Program& p) { ++p.run.PulseCount; }
+
+namespace {
+
+constexpr int kControlRecord = 1024;  // scans of the control channel searched for the peak
+
+bool PciInterface(const Program& p) {
+  return p.Row(profile::row::InterfaceType) == 1;
+}
+
+int StrideOf(const Program& p) {
+  int s = p.daq.ScanStride;
+  return s >= 1 && s <= daq::kScanStride ? s : daq::kScanStride;
+}
+
+void CopyCollectedSamples(Program& p) {
+  auto& d = p.daq;
+  int last = StrideOf(p) * (kControlRecord - 1);
+  for (int i = 0; i <= last; ++i) d.ScanBuffer[i] = d.MasterXferBuffer[i];
+  for (int i = daq::kSlaveShift; i <= last; ++i)
+    d.SlaveScanBuffer[i] = d.SlaveXferBuffer[i - daq::kSlaveShift];
+}
+
+// Largest |count| of channel 1; a full-scale negative sample is kept as -32767 so that
+// its magnitude fits the sample type wherever it is used later.
+int32_t ControlChannelPeak(Program& p) {
+  auto& buf = p.daq.ScanBuffer;
+  int stride = StrideOf(p);
+  int32_t peak = 0;
+  for (int i = 0; i <= stride * (kControlRecord - 1); i += stride) {
+    if (buf[i] == -32768) buf[i] = -32767;
+    int32_t a = std::abs(static_cast<int32_t>(buf[i]));
+    if (a > peak) peak = a;
+  }
+  return peak;
+}
+
+}  // namespace
+
+void SimulateResponse(Program& p) {
+  auto& buf = p.daq.ScanBuffer;
+  const auto& ref = p.wave.ReferencePulse;
+  float gain = p.Row(profile::row::DriveGain);
+  float level = p.run.LevelFactor;
+  for (int i = 0; i < kControlRecord; ++i) {
+    float r = static_cast<float>(p.platform.Random());
+    float s = 40.0f * level * ref[i] * gain + 10.0f * r - 5.0f;
+    // Saturates instead of wrapping when a wild gain would overflow the sample.
+    int16_t v = common::ToInt16(s);
+    for (int c = 0; c < daq::kScanStride; ++c) buf[i * daq::kScanStride + c] = v;
+  }
+}
+
+void BuildDriveBuffers(Program& p) {
+  auto& d = p.daq;
+  for (int i = 0; i < kControlRecord; ++i) {
+    int32_t code = p.wave.DriveCodes[i];
+    // The amplifier only ever sees codes 1..255.
+    if (code < 1) code = 1;
+    if (code > 255) code = 255;
+    int32_t c = (code - 128) * 256 + 32768;
+    d.DacBuffer0[i] = static_cast<int16_t>(c > 32767 ? c - 65536 : c);
+    d.DacBuffer1[i] = 32767;
+  }
+}
+
+bool PulseInterfaceReady(Program& p) {
+  if (PciInterface(p)) return true;
+  app::StopTest(p);
+  p.platform.MessageBox(kNoPulseMessage, ui::Buttons::OK, ui::Icon::Exclamation, kNoPulseTitle);
+  return false;
+}
+
+void CaptureAndAnalyze(Program& p) {
+  bool pci = PciInterface(p);
+  bool demo = p.daq.DemoMode == 1.0f;
+  if (pci) {
+    if (demo) SimulateResponse(p);
+    if (!demo && p.control.SystemEqualized == 0) BuildDriveBuffers(p);
+    profile::ComputeDrivePeak(p);
+    if (!demo) {
+      profile::SendDriveAmplitude(p);
+      daq::AcquirePulse(p);
+      CopyCollectedSamples(p);
+    }
+  }
+  p.control.ControlPeakG = 0;
+  int32_t peak = ControlChannelPeak(p);
+  ++p.run.PulseCount;
+  int32_t peakCounts = common::ToInt32(static_cast<float>(peak) * p.files.CalFactors[33]);
+  if (!pci) {
+    // No pulse was made; a run cannot go on from a peak of 0.
+    if (app::RunStateOf(p) != app::Run::Idle) PulseInterfaceReady(p);
+    return;
+  }
+  float scale = p.daq.ChannelScale[1];
+  float g = static_cast<float>(peakCounts) / scale;
+  // An unusable scale (a sensitivity of 0) reads as no feedback, as a 0 peak does.
+  if (!(scale > 0) || !(g >= 0.1f)) g = 0.1f;
+  p.control.ControlPeakG = g;
+}
+
 }  // namespace control

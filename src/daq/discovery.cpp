@@ -1,5 +1,76 @@
 #include "daq/discovery.h"
 
+#include "daq/acquisition.h"
+#include "daq/call_layer.h"
+#include "display/status_panel.h"
+#include "files/system_settings.h"
+#include "profile/record.h"
+
 namespace daq {
-void HardwareStartup(Program&) {}
+
+namespace {
+constexpr const char* kInstallError = "Install Error";
+void InstallBox(Program& p, const char* text) {
+  p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, kInstallError);
+}
+}  // namespace
+
+void OpenDevices(Program& p) {
+  auto& d = p.daq;
+  try {
+    d.ActiveHandle = -1;
+    d.MasterHandle = -1;
+    d.DeviceName = "DaqBoard1K0";
+    d.MasterHandle = OpenDaqDevice(p, d.DeviceName);
+    if (d.MasterHandle == -1) {
+      InstallBox(p, " Daq1000 installed, but not connected to computer or not turned on!");
+      d.DemoMode = 1.0f;
+      return;
+    }
+    if (p.Row(profile::row::ActiveChannelsCode) == 2) {
+      d.SlaveHandle = -1;
+      d.DeviceName = "DaqBoard1K1";
+      d.SlaveHandle = OpenDaqDevice(p, d.DeviceName);
+      if (d.SlaveHandle == -1) {
+        InstallBox(p, " Second Daq1000 installed, but not connected to computer or not turned on!");
+        d.DemoMode = 1.0f;
+        d.ActiveHandle = d.MasterHandle;
+        return;
+      }
+    }
+    d.ActiveHandle = d.MasterHandle;
+  } catch (const common::RunError&) {
+    d.DemoMode = 1.0f;
+    d.EightChannelFlag = 1;
+    files::ApplyActiveChannels(p);
+    InstallBox(p, " No hardware was detected. The Software has been put in the Demo Mode");
+  }
+}
+
+void HardwareStartup(Program& p) {
+  auto& d = p.daq;
+  if (p.Row(profile::row::InterfaceType) == 1) {
+    InitAcquisition(p);
+    SelectInputGains(p);
+    ComputeChannelScales(p);
+    if (d.DemoMode == 1.0f) return;
+    OpenDevices(p);
+    if (d.DemoMode == 1.0f) return;
+    d.ActiveHandle = d.MasterHandle;
+    ArmMaster(p);
+    float code = p.Row(profile::row::ActiveChannelsCode);
+    if (code == 0 || code == 1) {
+      FireAndCollect(p);
+    } else if (code == 2) {
+      d.SixteenChannelFlag = 1;
+      ArmSlaveAndFirePair(p);
+    }
+  }
+  d.DemoMode = 0;
+  p.win.Check(ui::MenuId::mnuTestDemo, false);
+  d.EightChannelFlag = 1;
+  files::ApplyActiveChannels(p);
+  display::UpdateStatusPanel(p);
+}
+
 }  // namespace daq

@@ -4,4 +4,6 @@
 namespace daq {
 // Sets up the acquisition and opens the boards, or falls back to demo mode.
 void HardwareStartup(Program& p);
+// Opens the master board, and the slave with sixteen channels; a failure means demo mode.
+void OpenDevices(Program& p);
 }  // namespace daq

@@ -1,6 +1,104 @@
 #include "files/calibration.h"
 
+#include <cmath>
+#include <limits>
+
+#include "common/error_box.h"
+#include "common/number_text.h"
+#include "common/prompt.h"
+#include "common/text_file.h"
+
 namespace files {
-void LoadCalFactors(Program&) {}
-void SaveCalFactors(Program&) {}
+
+namespace {
+
+std::string LoadErrorTitle(int number) {
+  return "Error Loading Calibration Factors File (Krx8Cal.Dat)\r\n Error # " +
+         common::NumberText(static_cast<float>(number)) + " Occured";
+}
+
+// Runs `statement` under the loading box: Retry runs it again, Cancel returns false.
+template <typename F>
+bool RetryLoading(ui::Platform& platform, F&& statement) {
+  for (;;) {
+    try {
+      statement();
+      return true;
+    } catch (const common::RunError& e) {
+      if (platform.MessageBox(e.Description(), ui::Buttons::RetryCancel, ui::Icon::Exclamation,
+                              LoadErrorTitle(e.Number())) != ui::Answer::Retry)
+        return false;
+    }
+  }
+}
+
+// The prompt default: the factor as a plain number with its leading zero.
+std::string DefaultText(float v) {
+  std::string s = common::NumberText(v);
+  if (!s.empty() && s[0] == ' ') s.erase(0, 1);
+  if (!s.empty() && s[0] == '.') s.insert(0, "0");
+  if (s.size() > 1 && s[0] == '-' && s[1] == '.') s.insert(1, "0");
+  return s;
+}
+
+}  // namespace
+
+std::string CalFactorText(float v) {
+  std::string s = common::NumberText(v);
+  if (!s.empty() && s[0] == ' ') s.erase(0, 1);
+  return s;
+}
+
+void LoadCalFactors(Program& p) {
+  common::TextReader reader("");
+  if (!RetryLoading(p.platform, [&] { reader = common::TextReader::Open(kCalFileName); }))
+    return;
+  ReadCalFactors(p, reader);
+}
+
+void ReadCalFactors(Program& p, common::TextReader& reader) {
+  auto& cal = p.files.CalFactors;
+  for (int i = 1; i <= kCalEntries; ++i) {
+    bool read = RetryLoading(p.platform, [&] {
+      // A failed read leaves the reader where it was, so Retry reads the same line again
+      // and no later value slips into this entry.
+      common::TextReader before = reader;
+      try {
+        double v = reader.ReadNumber();
+        if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+          throw common::RunError(common::kErrOverflow);
+        cal[i] = v == 0 ? 1.0f : static_cast<float>(v);
+      } catch (...) {
+        reader = std::move(before);
+        throw;
+      }
+    });
+    if (!read) return;
+  }
+}
+
+void SaveCalFactors(Program& p) {
+  common::TextWriter writer(kCalFileName);
+  for (int i = 1; i <= kCalEntries; ++i) writer.WriteLine({CalFactorText(p.files.CalFactors[i])});
+  common::RetryCancel(p.platform, [&] { writer.Commit(); });
+}
+
+void EditCalGain(Program& p, int channel) {
+  if (channel < 1 || channel > 16) return;
+  float& factor = p.files.CalFactors[channel + kCalGainBase];
+  common::AskNumberInBounds(
+      p.platform,
+      "Enter Channel #" + std::to_string(channel) + " calibration factor between 0.75 and 1.25",
+      "Setup Calibration Factors", DefaultText(factor),
+      {0.75, 1.25, "The Number must be between 0.75 and 1.25.", "Out Of Bounds"}, factor);
+}
+
+void UpdateCalFactors(Program& p) {
+  if (p.platform.MessageBox(
+          "This will alter the VAV calibration file; do you want to alter the file?",
+          ui::Buttons::YesNo, ui::Icon::Critical, "") == ui::Answer::No)
+    return;
+  SaveCalFactors(p);
+}
+
 }  // namespace files
