@@ -1,11 +1,23 @@
 #include "app/sequencer.h"
 
+#include <cmath>
+
 #include "app/menus.h"
 #include "app/startup.h"
+#include "common/rounding.h"
+#include "control/equalize.h"
+#include "control/trips.h"
+#include "display/axes.h"
+#include "display/plot.h"
+#include "files/auto_actions.h"
 
 namespace app {
 
+using ui::ButtonId;
+using ui::LabelId;
 using ui::MenuId;
+using ui::TimerId;
+namespace row = profile::row;
 
 Run RunStateOf(const Program& p) {
   if (p.win.Checked(MenuId::mnuRunEqual)) return Run::Equalize;
@@ -14,23 +26,189 @@ Run RunStateOf(const Program& p) {
   return Run::Idle;
 }
 
-// The run commands arrive with the closed-loop work; until then they do nothing.
-void EqualizeCommand(Program&) {}
-void PreTestCommand(Program&) {}
-void StartCommand(Program&) {}
-void PreTestPulse(Program&) {}
-void FullLevelPulse(Program&) {}
-void EndOfRun(Program&) {}
-void SpnLevel(Program&, bool) {}
-void TimerTick(Program&, ui::TimerId) {}
+namespace {
+
+constexpr int kFirstPulseMs = 200;
+constexpr int kHousekeepingMs = 250;
+constexpr int kTransientHousekeepingMs = 10;
+
+// Writes all three Run marks and the button colours together: the run state is the marks.
+void ArmRun(Program& p, Run state) {
+  auto& w = p.win;
+  w.Check(MenuId::mnuRunEqual, state == Run::Equalize);
+  w.Check(MenuId::mnuRunPretest, state == Run::PreTest);
+  w.Check(MenuId::mnuRunStart, state == Run::FullLevel);
+  w.Button(ButtonId::cmdEqual).ForeColor = state == Run::Equalize ? ui::kRed : ui::kBlack;
+  w.Button(ButtonId::cmdPreTest).ForeColor = state == Run::PreTest ? ui::kRed : ui::kBlack;
+  w.Button(ButtonId::cmdStart).ForeColor = state == Run::FullLevel ? ui::kRed : ui::kBlack;
+  w.Img(ui::ImageId::imgSine).Visible = state != Run::Idle;
+}
+
+void SetStatus(Program& p, const char* text) {
+  p.win.Lbl(LabelId::lblStatus).Caption = text;
+}
+
+bool Repetitive(const Program& p) {
+  return p.win.Checked(MenuId::mnuShockRepRep);
+}
+bool SingleMode(const Program& p) {
+  return p.Row(row::RepetitionMode) == 1;
+}
+bool CountReached(const Program& p) {
+  return static_cast<float>(p.run.PulseCount) >= p.Row(row::TotalPulses);
+}
+
+void StartPacing(Program& p) {
+  p.win.SetTimerInterval(TimerId::tmrTimer2, kFirstPulseMs);
+  p.win.SetTimerEnabled(TimerId::tmrTimer2, true);
+}
+
+// The pacing interval from the repetition period. A period from a file outside the
+// prompt's bounds (0, negative, NaN) would make the timer fire back to back or never.
+int RepetitionIntervalMs(const Program& p) {
+  float seconds = p.Row(row::RepetitionRate);
+  if (!(seconds >= 0.1f)) seconds = 0.1f;
+  if (seconds > 999.0f) seconds = 999.0f;
+  return common::ToInt32(static_cast<double>(seconds) * 1000.0);
+}
+
+// Channel 1 response becomes the view; the other response items keep their marks.
+void ShowControlResponse(Program& p) {
+  auto& w = p.win;
+  w.Check(MenuId::mnuViewResponse, true, 0);
+  if (w.Checked(MenuId::mnuViewResponse, 0)) {
+    w.Check(MenuId::mnuViewTest, false);
+    w.Check(MenuId::mnuViewDrive, false);
+    w.Check(MenuId::mnuViewSRS, false);
+  }
+}
+
+bool Equalized(const Program& p) {
+  return p.control.SystemEqualized != 0;
+}
+
+}  // namespace
+
+void EqualizeCommand(Program& p) {
+  ArmRun(p, Run::Equalize);
+  float settling = p.Row(row::SettlingMode);
+  if (settling == 1)
+    SetStatus(p, "EQUALIZING SYSTEM- PLEASE WAIT ");
+  else if (settling == 2)
+    SetStatus(p, "EQUALIZING SYSTEM- ACCELEROMETER SETTLING DELAY");
+  p.win.SetTimerInterval(TimerId::tmrTimer1, settling == 1 ? 2000 : 5000);
+  p.win.SetTimerEnabled(TimerId::tmrTimer1, true);
+  if (p.win.Checked(MenuId::mnuTestAutoSave)) files::SaveTestReport(p);
+  if (p.win.Checked(MenuId::mnuTestAutoExport)) files::ExportTestData(p);
+}
+
+void PreTestCommand(Program& p) {
+  ArmRun(p, Run::PreTest);
+  SetStatus(p, " PRE-TEST LEVEL SHOCK PULSE ");
+  StartPacing(p);
+  if (Repetitive(p)) p.run.PulseCount = 0;
+}
+
+void StartCommand(Program& p) {
+  float mode = p.Row(row::ControlMode);
+  bool transient = mode == 2;
+  if (mode != 0 && mode != 1 && !transient) return;
+  ArmRun(p, Run::FullLevel);
+  SetStatus(p, transient ? " TRIGGER ARMED " : " FULL TEST LEVEL SHOCK PULSE ");
+  StartPacing(p);
+  p.win.SetTimerInterval(TimerId::tmrTimer3,
+                         transient ? kTransientHousekeepingMs : kHousekeepingMs);
+  if (Repetitive(p)) p.run.PulseCount = 0;
+}
+
+void PreTestPulse(Program& p) {
+  if (!Equalized(p)) {
+    EqualizeCommand(p);
+    return;
+  }
+  p.run.LevelFactor = static_cast<float>(1.0 / std::exp(0.115 * p.Row(row::PretestLevelDb)));
+  control::CapturePulse(p);
+  if (RunStateOf(p) != Run::PreTest) return;  // the capture stopped the run: no pulse
+  ShowControlResponse(p);
+  display::RefreshPlot(p);
+  if (CountReached(p) || SingleMode(p)) EndOfRun(p);
+}
+
+void FullLevelPulse(Program& p) {
+  p.files.ReportLoaded = false;
+  float mode = p.Row(row::ControlMode);
+  if (mode == 0 && !Equalized(p)) {
+    EqualizeCommand(p);
+    return;
+  }
+  p.run.LevelFactor = 1.0f;
+  control::CapturePulse(p);
+  // A capture that could not make the pulse stops the run and says so; there is then
+  // nothing to check or correct.
+  if (RunStateOf(p) != Run::FullLevel) return;
+  ShowControlResponse(p);
+  display::RefreshPlot(p);
+  p.control.LastPeakA = p.plot.ResponsePeakA;
+  p.control.LastPeakV = p.plot.ResponsePeakV;
+  p.control.LastPeakD = p.plot.ResponsePeakD;
+  control::CheckTrips(p);
+  control::CorrectDriveGain(p);
+  // A transient capture ends its run after one pulse; the end of a run, with its print,
+  // report and export, happens once.
+  if (SingleMode(p) || CountReached(p) || mode == 2) EndOfRun(p);
+}
+
+void EndOfRun(Program& p) {
+  ArmRun(p, Run::Idle);
+  p.win.SetTimerEnabled(TimerId::tmrTimer2, false);
+  if (p.win.Checked(MenuId::mnuTestAutoPrint)) print::PrintReport(p);
+  if (p.win.Checked(MenuId::mnuTestAutoSave)) files::SaveTestReport(p);
+  if (p.win.Checked(MenuId::mnuTestAutoExport)) files::ExportTestData(p);
+  if (p.Row(row::ControlMode) == 2) SetStatus(p, " TRIGGERED ");
+}
+
+void SpnLevel(Program& p, bool up) {
+  float& step = p.Row(row::ManualStep);
+  // A step of 0 (or one that cannot scale, from a damaged file) becomes the default.
+  if (step == 0 || !(step > -1.0f) || !std::isfinite(step)) step = 0.1f;
+  float next = up ? p.run.ManualLevel * (1 + step) : p.run.ManualLevel / (1 + step);
+  if (std::isfinite(next)) p.run.ManualLevel = next;
+}
+
+void TimerTick(Program& p, ui::TimerId id) {
+  switch (id) {
+    case TimerId::tmrTimer1:
+      control::Equalize(p);
+      break;
+    case TimerId::tmrTimer2:
+      p.win.SetTimerInterval(TimerId::tmrTimer2, RepetitionIntervalMs(p));
+      if (p.win.Checked(MenuId::mnuRunPretest)) PreTestPulse(p);
+      if (p.win.Checked(MenuId::mnuRunStart)) FullLevelPulse(p);
+      break;
+    case TimerId::tmrTimer3:
+      display::HideCursorIfDue(p);
+      break;
+    default:
+      break;
+  }
+}
 
 bool OnRunMenu(Program& p, ui::MenuId id, int) {
   switch (id) {
-    case MenuId::mnuRunEqual: EqualizeCommand(p); return true;
-    case MenuId::mnuRunPretest: PreTestCommand(p); return true;
-    case MenuId::mnuRunStart: StartCommand(p); return true;
-    case MenuId::mnuRunAbort: StopTest(p); return true;
-    default: return false;
+    case MenuId::mnuRunEqual:
+      EqualizeCommand(p);
+      return true;
+    case MenuId::mnuRunPretest:
+      PreTestCommand(p);
+      return true;
+    case MenuId::mnuRunStart:
+      StartCommand(p);
+      return true;
+    case MenuId::mnuRunAbort:
+      StopTest(p);
+      return true;
+    default:
+      return false;
   }
 }
 

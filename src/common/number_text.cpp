@@ -156,8 +156,12 @@ bool ParseNumber(const std::string& text, double& out) {
   }
   if (i != t.size()) return false;
   std::string c = t[0] == '+' ? t.substr(1) : t;
-  double v = std::strtod(c.c_str(), nullptr);
-  if (!std::isfinite(v)) return false;
+  // from_chars: "." is the point whatever the locale; ".5" needs a leading zero for it.
+  if (c[0] == '.') c.insert(0, "0");
+  else if (c[0] == '-' && c.size() > 1 && c[1] == '.') c.insert(1, "0");
+  double v = 0;
+  auto res = std::from_chars(c.data(), c.data() + c.size(), v);
+  if (res.ec != std::errc() || res.ptr != c.data() + c.size() || !std::isfinite(v)) return false;
   out = v;
   return true;
 }

@@ -1,10 +1,252 @@
 #include "display/plot.h"
 
+#include <array>
+#include <cmath>
+
+#include "common/rounding.h"
+#include "display/axes.h"
+#include "display/draw.h"
+#include "display/inputs.h"
+#include "display/spectrum.h"
 #include "display/status_panel.h"
+#include "profile/kinematics.h"
 
 namespace display {
+
+using profile::row::ControlMode;
+using ui::MenuId;
+
+namespace {
+
+constexpr int kLastPoint = 1023;  // traces run over points 1..1023
+
+double SampleFactorOf(const Program& p) {
+  // A factor outside 1..8 would only come from a broken record; draw at 1 rather than
+  // divide by nothing.
+  int m = p.wave.SampleFactor;
+  return (m >= 1 && m <= 8) ? m : 1;
+}
+
+// The zoom factors come from the profile file as well as from the zoom steps; a value
+// outside their ranges would put every trace off the picture or divide by zero.
+void KeepZoomInRange(display::State& s) {
+  if (std::isnan(s.XZoom)) s.XZoom = 1;
+  if (s.XZoom < 0.1f) s.XZoom = 0.1f;
+  if (s.XZoom > 8) s.XZoom = 8;
+  if (std::isnan(s.YZoom)) s.YZoom = 0.25f;
+  if (s.YZoom < 0.01f) s.YZoom = 0.01f;
+  if (s.YZoom > 4) s.YZoom = 4;
+}
+
+// Values of one trace at its points; each quantity is drawn as one run of segments so
+// that the canvas gets them in order, colour by colour.
+using Points = std::array<float, profile::kWaveSamples>;
+
+// Segments from point i-1 to point i for i = first..last; the trace starts from 0.
+void DrawTrace(const Program& p, Pen& pen, const Points& v, int first, int last, double s,
+               int color) {
+  double x0 = PointX(p, first - 1), y0 = ValueY(p, 0, s);
+  for (int i = first; i <= last; ++i) {
+    double x1 = PointX(p, i), y1 = ValueY(p, v[i], s);
+    pen.Line(x0, y0, x1, y1, color);
+    x0 = x1;
+    y0 = y1;
+  }
+}
+
+void TestProfile(Program& p, Pen& pen) {
+  p.plot.PlotTitle = " TEST PROFILE ";
+  DrawPlotTitle(p, pen);
+  profile::KinematicsTrace trace;
+  profile::ComputeReferenceKinematics(p, &trace);
+  p.plot.ResponsePeakA = p.plot.RefPeakA;
+
+  const float units = p.Row(profile::row::UnitSystem);
+  if (p.win.Checked(MenuId::mnuViewAcc))
+    DrawTrace(p, pen, trace.Accel, 1, kLastPoint, ScaleOf(Quantity::Acceleration, units),
+              color::LightRed);
+  if (p.win.Checked(MenuId::mnuViewVel))
+    DrawTrace(p, pen, trace.Velocity, 1, kLastPoint, ScaleOf(Quantity::ProfileVelocity, units),
+              color::Yellow);
+  if (p.win.Checked(MenuId::mnuViewDisp))
+    DrawTrace(p, pen, trace.Displacement, 1, kLastPoint, ScaleOf(Quantity::Displacement, units),
+              color::LightMagenta);
+}
+
+void AbortLimits(Program& p, Pen& pen) {
+  const double h = pen.H();
+  const double s = ScaleOf(Quantity::Acceleration, p.Row(profile::row::UnitSystem));
+  const double g = std::exp(0.115 * p.Row(profile::row::AbortLevelDb));
+  const bool negative = p.Row(profile::row::Polarity) == 2;
+  const float from = 4 * p.wave.PulseSamples, to = 5 * p.wave.PulseSamples;
+  for (double spread : {g, 1 / g}) {
+    float prev = 0;
+    for (int i = 1; i <= kLastPoint; ++i) {
+      float v = static_cast<float>(p.plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
+      if (negative) v = -v;
+      if (from <= i && i <= to) {
+        double d0 = ValueY(p, prev, s) - h / 2, d1 = ValueY(p, v, s) - h / 2;
+        pen.Line(PointX(p, i - 1), h / 2 + d0 * spread, PointX(p, i), h / 2 + d1 * spread,
+                 color::White);
+      }
+      prev = v;
+    }
+  }
+}
+
+void ResponseChannel(Program& p, Pen& pen, int c) {
+  p.plot.PlotTitle = " CH# SHOCK RESPONSE ";
+  p.plot.ResponsePeakA = p.plot.ResponsePeakV = p.plot.ResponsePeakD = 0;
+  DrawPlotTitle(p, pen);
+
+  const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
+  const int k = c <= 8 ? c - 1 : c - 9;
+  const long n = p.daq.ScanStride;
+  const int z = p.daq.AdcZero;
+  const float scale = ChannelScale(p, c);
+  // A channel without a usable calibration reads as zero instead of infinities.
+  const bool usable = std::isfinite(scale) && scale != 0;
+  const bool smooth = p.Row(kSmoothResponseRow) == 1;
+  const double m = SampleFactorOf(p);
+  const float decayFrom = 9.1f * p.wave.PulseSamples;
+  auto at = [&](long i) { return static_cast<int32_t>(ScanSample(b, i * n + k)) - z; };
+
+  Points acc{}, vel{}, disp{};
+  float pv = 0, pd = 0;
+  for (int i = 3; i <= 1022; ++i) {
+    float a = 0;
+    if (usable) {
+      // Differences and their sum in 32 bits: a full-scale sample minus the zero must
+      // neither overflow nor wrap.
+      if (smooth)
+        a = static_cast<float>((at(i - 2) + at(i - 1) + at(i) + at(i + 1)) * 0.25 / scale);
+      else
+        a = static_cast<float>(at(i) / static_cast<double>(scale));
+    }
+    const bool decay = i > decayFrom;
+    pv = static_cast<float>(decay ? 0.9 * pv : pv + a * 0.08 / (0.25 * m));
+    pd = static_cast<float>(decay ? 0.9 * pd : pd + pv * 0.153 / (0.25 * m));
+    acc[i] = a;
+    vel[i] = pv;
+    disp[i] = pd;
+
+    if (std::fabs(a) > p.plot.ResponsePeakA) {
+      p.plot.ResponsePeakA = std::fabs(a);
+      p.plot.ChannelPeak[c] = p.plot.ResponsePeakA;
+    }
+    if (std::fabs(pv) > p.plot.ResponsePeakV && i < 512) p.plot.ResponsePeakV = std::fabs(pv);
+    if (std::fabs(pd) > p.plot.ResponsePeakD && i < 512) p.plot.ResponsePeakD = std::fabs(pd);
+  }
+
+  // The acceleration is always drawn; the Acceleration item is the test profile's only.
+  const float units = p.Row(profile::row::UnitSystem);
+  DrawTrace(p, pen, acc, 3, 1022, ScaleOf(Quantity::Acceleration, units), ChannelColor(c));
+  if (p.win.Checked(MenuId::mnuViewVel))
+    DrawTrace(p, pen, vel, 3, 1022, ScaleOf(Quantity::ResponseVelocity, units), color::Yellow);
+  if (p.win.Checked(MenuId::mnuViewDisp))
+    DrawTrace(p, pen, disp, 3, 1022, ScaleOf(Quantity::Displacement, units), color::LightMagenta);
+}
+
+void DriveWaveform(Program& p, Pen& pen) {
+  p.plot.PlotTitle = " DRIVE WAVEFORM ";
+  DrawPlotTitle(p, pen);
+  const double s = ScaleOf(Quantity::Acceleration, p.Row(profile::row::UnitSystem));
+  float prev = 0;
+  for (int i = 1; i <= kLastPoint; ++i) {
+    float a = static_cast<float>(0.004 * (p.wave.DriveCodes[i] - 128) * p.plot.TestLevelG);
+    pen.Line(PointX(p, i - 1), ValueY(p, prev, s), PointX(p, i), ValueY(p, a, s), color::White);
+    prev = a;
+  }
+}
+
+}  // namespace
+
+double ScaleOf(Quantity q, float unitSystem) {
+  const bool metric = unitSystem == 1, hybrid = unitSystem == 2;
+  switch (q) {
+    case Quantity::Acceleration:
+      return 0.005;
+    case Quantity::ProfileVelocity:
+      return (metric || hybrid) ? 0.00127 : 0.005;
+    case Quantity::ResponseVelocity:
+      return metric ? 0.00127 : 0.005;
+    case Quantity::Displacement:
+      return metric ? 0.000127 : 0.0005;
+  }
+  return 0.005;
+}
+
+double PointX(const Program& p, double i) {
+  return 0.00783 * i * p.plot.PlotWidth / (p.plot.XZoom * SampleFactorOf(p));
+}
+
+double ValueY(const Program& p, double v, double s) {
+  return p.plot.PlotHeight * (0.5 - v * s / p.plot.YZoom);
+}
+
+void DrawGrid(Pen& pen) {
+  const double w = pen.W(), h = pen.H();
+  for (int k = 0; k <= 9; ++k) pen.Line(0, h - k * 0.1 * h, w, h - k * 0.1 * h, color::Grid);
+  for (int k = 0; k <= 19; ++k)
+    pen.Line(0, h - k * 0.05 * h, 0.015 * w, h - k * 0.05 * h, color::Grid);
+  for (int k = 1; k <= 10; ++k) pen.Line(k * 0.1 * w, 0, k * 0.1 * w, h, color::Grid);
+  for (int k = 1; k <= 49; ++k) pen.Line(k * 0.02 * w, 0.965 * h, k * 0.02 * w, h, color::Grid);
+}
+
+void DrawPlotTitle(Program& p, Pen& pen) {
+  pen.Text(0.11 * pen.W(), 0, p.plot.PlotTitle, TitleColor(p));
+}
+
+void DrawTraces(Program& p, Pen& pen) {
+  auto& w = p.win;
+  const float view = p.Row(profile::row::ViewChannels);
+  if (w.Checked(MenuId::mnuViewTest)) TestProfile(p, pen);
+  if (w.Checked(MenuId::mnuViewAbort)) AbortLimits(p, pen);
+  // Before equalisation in Auto mode only the control channels of the two boards are shown.
+  const bool all = p.control.SystemEqualized != 0 || p.Row(ControlMode) != 0;
+  for (int c = 1; c <= 16; ++c) {
+    bool admitted = c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
+    if (!admitted || !w.Checked(MenuId::mnuViewResponse, c - 1)) continue;
+    if (c == 1 || c == 9 || all) ResponseChannel(p, pen, c);
+  }
+  if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p, pen);
+  if (w.Checked(MenuId::mnuViewSRS)) DrawSpectrum(p, pen);
+}
+
 void RefreshPlot(Program& p) {
   ++p.plot.RefreshCount;
+  auto& canvas = p.platform.PlotCanvas();
+  auto& w = p.win;
+  // The background follows the profile, so a loaded profile shows the colour its marks say.
+  const float back = p.Row(profile::row::PlotBackground);
+  if (back == 0)
+    w.PlotBackColor = color::Black;
+  else if (back == 1)
+    w.PlotBackColor = color::White;
+  canvas.Clear(w.PlotBackColor);
+  p.plot.PlotWidth = common::ToInt16(canvas.Width());
+  p.plot.PlotHeight = common::ToInt16(canvas.Height());
+  canvas.Scale(0, 0, p.plot.PlotWidth, p.plot.PlotHeight);
+  KeepZoomInRange(p.plot);
+
+  const float amplitude = p.Row(profile::row::PulseAmplitude);
+  p.plot.TestLevelG =
+      p.Row(profile::row::UnitSystem) == 1 ? static_cast<float>(amplitude * 0.102) : amplitude;
+  if (RemoteLevelOverride(p) == 1.0f) p.plot.TestLevelG = RemoteLevelG(p);
+  if (w.Checked(MenuId::mnuViewTest)) {
+    w.Check(MenuId::mnuViewResponse, false, 0);
+    w.Check(MenuId::mnuViewResponse, false, 1);
+    w.Check(MenuId::mnuViewDrive, false);
+    w.Check(MenuId::mnuViewSRS, false);
+  }
+
+  Pen pen(p);
+  DrawGrid(pen);
+  DrawXAxisLabels(p);
+  DrawAxisLabels(p, pen);
+  DrawTraces(p, pen);
+  canvas.Finish();
   UpdateStatusPanel(p);
 }
+
 }  // namespace display

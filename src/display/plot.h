@@ -2,7 +2,26 @@
 #include "app/program.h"
 
 namespace display {
+
+class Pen;
+
 // The one redraw operation of the plot; it also measures the peaks, recomputes the
 // reference kinematics with their limit check and refreshes the status panel.
 void RefreshPlot(Program& p);
+
+void DrawGrid(Pen& pen);
+void DrawPlotTitle(Program& p, Pen& pen);
+void DrawTraces(Program& p, Pen& pen);
+
+// Profile row of the 4-point mean of the response samples (1 on, 0 off).
+inline constexpr int kSmoothResponseRow = 67;
+
+// Scale factors of the y axis: a value of 1/s lies at the top edge at YZoom 1.
+enum class Quantity { Acceleration, ProfileVelocity, ResponseVelocity, Displacement };
+double ScaleOf(Quantity q, float unitSystem);
+
+// x of trace point i and y of value v with scale s, in picture pixels.
+double PointX(const Program& p, double i);
+double ValueY(const Program& p, double v, double s);
+
 }  // namespace display

@@ -133,9 +133,15 @@ TEST_F(Recompute, DrivePeakRulesByControlMode) {
   profile::ComputeDrivePeak(p);
   EXPECT_EQ(p.run.DrivePeakCounts, 4000);
   p.Row(row::ControlMode) = 1;
-  p.run.ManualLevel = 1.005f;
+  p.run.ManualLevel = 1;
   profile::ComputeDrivePeak(p);
-  EXPECT_EQ(p.run.DrivePeakCounts, 100);  // 100.5 rounds to the even 100
+  EXPECT_EQ(p.run.DrivePeakCounts, 100);
+  p.run.ManualLevel = 0.125f;  // 12.5 counts: halves go to the even neighbour
+  profile::ComputeDrivePeak(p);
+  EXPECT_EQ(p.run.DrivePeakCounts, 12);
+  p.run.ManualLevel = 0.375f;
+  profile::ComputeDrivePeak(p);
+  EXPECT_EQ(p.run.DrivePeakCounts, 38);
   p.Row(row::ControlMode) = 2;  // transient: keeps its value, still capped
   p.Row(row::MaxDriveVolts) = 0.05f;
   profile::ComputeDrivePeak(p);
@@ -163,7 +169,9 @@ TEST_F(Recompute, DrivePeakNeverExceedsItsLimitsWhateverTheInput) {
     ASSERT_LE(c, 4000);
     ASSERT_GE(c, 0);
     float maxV = p.Row(row::MaxDriveVolts);
-    if (std::isfinite(maxV) && maxV * 400 < 4000) ASSERT_LE(c, std::max(0.0, std::nearbyint(maxV * 400.0)));
+    if (std::isfinite(maxV) && maxV * 400 < 4000) {
+      ASSERT_LE(c, std::max(0.0, std::nearbyint(maxV * 400.0)));
+    }
   }
 }
 
