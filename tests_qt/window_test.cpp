@@ -14,19 +14,7 @@
 
 namespace {
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "krx8_qt_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
-struct AppFirst {
-  AppFirst() { App(); }
-};
-
-struct QtFixture : ::testing::Test, AppFirst {
+struct QtFixture : ::testing::Test {
   testing_support::TestPlatform plat;
   Program prog{plat};
   qtui::QtCanvas canvas;
@@ -107,3 +95,12 @@ TEST_F(QtFixture, ResizingScalesThePictureWithoutARedraw) {
 }
 
 }  // namespace
+
+// The application lives on main's stack: a static one would be destroyed after Qt's own
+// statics at exit.
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

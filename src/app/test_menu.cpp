@@ -49,7 +49,7 @@ constexpr NumericItem kNumericItems[] = {
 void AskParameter(Program& p, const NumericItem& item) {
   float& value = p.Row(item.Row);
   common::AskNumberInBounds(p.platform, item.Prompt, kParametersTitle,
-                            common::ShortestFloatText(value),
+                            common::PromptDefaultText(value),
                             {item.Low, item.High, item.Message, kBoundsTitle}, value);
 }
 

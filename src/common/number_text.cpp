@@ -31,7 +31,10 @@ std::string PlainText(double v, int digits) {
   std::string out;
   if (exp10 >= digits || exp10 < -5) {
     out = mant.substr(0, 1);
-    if (mant.size() > 1) out += "." + mant.substr(1);
+    if (mant.size() > 1) {
+      out += '.';
+      out.append(mant, 1, std::string::npos);
+    }
     char eb[16];
     std::snprintf(eb, sizeof eb, "E%c%02d", exp10 < 0 ? '-' : '+', std::abs(exp10));
     out += eb;
@@ -40,18 +43,34 @@ std::string PlainText(double v, int digits) {
     if (static_cast<int>(mant.size()) <= intDigits) {
       out = mant + std::string(intDigits - mant.size(), '0');
     } else {
-      out = mant.substr(0, intDigits) + "." + mant.substr(intDigits);
+      out.assign(mant, 0, intDigits);
+      out += '.';
+      out.append(mant, intDigits, std::string::npos);
     }
   } else {
-    out = "." + std::string(-exp10 - 1, '0') + mant;
+    out = ".";
+    out.append(static_cast<size_t>(-exp10 - 1), '0');
+    out += mant;
   }
-  return (neg ? "-" : " ") + out;
+  std::string r(1, neg ? '-' : ' ');
+  r += out;
+  return r;
 }
 
 }  // namespace
 
 std::string NumberText(float v) { return PlainText(static_cast<double>(v), 7); }
 std::string NumberTextDouble(double v) { return PlainText(v, 15); }
+
+std::string PromptDefaultText(float v) {
+  std::string s = NumberText(v);
+  std::string out;
+  size_t i = (!s.empty() && s[0] == ' ') ? 1 : 0;
+  if (i < s.size() && s[i] == '-') out += s[i++];
+  if (i < s.size() && s[i] == '.') out += '0';
+  out.append(s, i, std::string::npos);
+  return out;
+}
 
 std::string FormatMask(double v, const std::string& mask) {
   if (!std::isfinite(v)) v = 0;
@@ -157,8 +176,8 @@ bool ParseNumber(const std::string& text, double& out) {
   if (i != t.size()) return false;
   std::string c = t[0] == '+' ? t.substr(1) : t;
   // from_chars: "." is the point whatever the locale; ".5" needs a leading zero for it.
-  if (c[0] == '.') c.insert(0, "0");
-  else if (c[0] == '-' && c.size() > 1 && c[1] == '.') c.insert(1, "0");
+  if (c[0] == '.') c = std::string("0") + c;
+  else if (c[0] == '-' && c.size() > 1 && c[1] == '.') c = std::string("-0") + c.substr(1);
   double v = 0;
   auto res = std::from_chars(c.data(), c.data() + c.size(), v);
   if (res.ec != std::errc() || res.ptr != c.data() + c.size() || !std::isfinite(v)) return false;

@@ -9,6 +9,10 @@ namespace common {
 std::string NumberText(float v);
 std::string NumberTextDouble(double v);
 
+// The current value as a prompt's default: NumberText without its leading blank and with a
+// zero before the point ("0.8", "-0.5", "16.7").
+std::string PromptDefaultText(float v);
+
 // Numeric picture mask: '#' optional digit, '0' required digit, '.' the point, anything
 // else literal. A negative value gets its '-' before the first digit position.
 std::string FormatMask(double v, const std::string& mask);

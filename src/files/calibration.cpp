@@ -32,14 +32,6 @@ bool RetryLoading(ui::Platform& platform, F&& statement) {
   }
 }
 
-// The prompt default: the factor as a plain number with its leading zero.
-std::string DefaultText(float v) {
-  std::string s = common::NumberText(v);
-  if (!s.empty() && s[0] == ' ') s.erase(0, 1);
-  if (!s.empty() && s[0] == '.') s.insert(0, "0");
-  if (s.size() > 1 && s[0] == '-' && s[1] == '.') s.insert(1, "0");
-  return s;
-}
 
 }  // namespace
 
@@ -89,7 +81,7 @@ void EditCalGain(Program& p, int channel) {
   common::AskNumberInBounds(
       p.platform,
       "Enter Channel #" + std::to_string(channel) + " calibration factor between 0.75 and 1.25",
-      "Setup Calibration Factors", DefaultText(factor),
+      "Setup Calibration Factors", common::PromptDefaultText(factor),
       {0.75, 1.25, "The Number must be between 0.75 and 1.25.", "Out Of Bounds"}, factor);
 }
 

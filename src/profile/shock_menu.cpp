@@ -48,15 +48,6 @@ constexpr const char* kLowFrequency =
 
 constexpr float kAutoCompPercent = 13;
 
-// The current value as a prompt's default: seven significant digits, no leading blank, a
-// zero before the point.
-std::string DefaultText(float v) {
-  std::string s = common::NumberText(v);
-  if (!s.empty() && s[0] == ' ') s.erase(0, 1);
-  size_t digits = (!s.empty() && s[0] == '-') ? 1 : 0;
-  if (digits < s.size() && s[digits] == '.') s.insert(digits, "0");
-  return s;
-}
 
 struct ValueAnswer {
   bool Numeric = false;
@@ -86,7 +77,7 @@ void ShockAmplitude(Program& p) {
   // Hybrid units hold the amplitude in G like English units, so they get the G prompt.
   const char* prompt = p.Row(row::UnitSystem) == 1 ? kAmplitudeMetric : kAmplitudeG;
   ValueAnswer a =
-      AskShockValue(p, prompt, DefaultText(p.Row(row::PulseAmplitude)), 0.5, 200, kAmplitudeBounds);
+      AskShockValue(p, prompt, common::PromptDefaultText(p.Row(row::PulseAmplitude)), 0.5, 200, kAmplitudeBounds);
   if (a.InBounds) {
     p.Row(row::PulseAmplitude) = static_cast<float>(a.X);
     p.win.Check(MenuId::mnuViewTest, true);
@@ -99,7 +90,7 @@ void ShockAmplitude(Program& p) {
 }
 
 void ShockDurationTime(Program& p) {
-  ValueAnswer a = AskShockValue(p, kDurationPrompt, DefaultText(p.Row(row::PulseDuration)), 0.5,
+  ValueAnswer a = AskShockValue(p, kDurationPrompt, common::PromptDefaultText(p.Row(row::PulseDuration)), 0.5,
                                 100, kDurationBounds);
   if (!a.Numeric) return;
   const double x = a.X;
@@ -116,7 +107,7 @@ void ShockDurationFreq(Program& p) {
   // A pulse of frequency f lasts half a period. A duration of 0 (only a file can hold one)
   // offers no default rather than an infinite one.
   const float d = p.Row(row::PulseDuration);
-  std::string def = d != 0 ? DefaultText(500.0f / d) : std::string();
+  std::string def = d != 0 ? common::PromptDefaultText(500.0f / d) : std::string();
   ValueAnswer a = AskShockValue(p, kFrequencyPrompt, def, 5, 1000, kFrequencyBounds);
   if (!a.Numeric) return;
   const double f = a.X;
@@ -131,7 +122,7 @@ void ShockDurationFreq(Program& p) {
 
 void CompLevel(Program& p, const char* prompt, int rowIndex) {
   ValueAnswer a =
-      AskShockValue(p, prompt, DefaultText(p.wave.CompLevelInEffect * 100.0f), 1, 25, kCompBounds);
+      AskShockValue(p, prompt, common::PromptDefaultText(p.wave.CompLevelInEffect * 100.0f), 1, 25, kCompBounds);
   if (!a.InBounds) return;
   // Stored whatever the mode; the synthesis uses it in manual mode only.
   p.Row(rowIndex) = static_cast<float>(a.X);

@@ -46,19 +46,37 @@ QPointF QtCanvas::Map(double x, double y) const {
 }
 
 void QtCanvas::Clear(int backColor) {
+  run_.clear();
+  runColor_ = -1;
   painter_.reset();
   if (image_.width() != targetW_ || image_.height() != targetH_)
     image_ = QImage(targetW_, targetH_, QImage::Format_RGB32);
   image_.fill(PaletteColor(backColor));
 }
 
+void QtCanvas::FlushRun() {
+  if (run_.size() >= 2) {
+    QPainter& pt = Painter();
+    pt.setPen(QPen(PaletteColor(runColor_), 1));
+    pt.drawPolyline(run_);
+  }
+  run_.clear();
+  runColor_ = -1;
+}
+
 void QtCanvas::Line(double x1, double y1, double x2, double y2, int color) {
-  QPainter& pt = Painter();
-  pt.setPen(QPen(PaletteColor(color), 1));
-  pt.drawLine(Map(x1, y1), Map(x2, y2));
+  QPointF a = Map(x1, y1), b = Map(x2, y2);
+  if (!run_.isEmpty() && color == runColor_ && run_.last() == a && run_.size() < 4096) {
+    run_ << b;
+    return;
+  }
+  FlushRun();
+  run_ << a << b;
+  runColor_ = color;
 }
 
 void QtCanvas::Text(double x, double y, const std::string& text, int color) {
+  FlushRun();
   QPainter& pt = Painter();
   pt.setPen(PaletteColor(color));
   QPointF at = Map(x, y);
@@ -67,6 +85,7 @@ void QtCanvas::Text(double x, double y, const std::string& text, int color) {
 }
 
 void QtCanvas::SetFontSize(double points) {
+  FlushRun();
   fontPts_ = points > 1 ? points : 1;
   if (painter_) {
     QFont f = painter_->font();
@@ -76,6 +95,7 @@ void QtCanvas::SetFontSize(double points) {
 }
 
 bool QtCanvas::SavePicture(const std::string& path) {
+  FlushRun();
   painter_.reset();
   return image_.save(QString::fromStdString(path), "BMP");
 }
@@ -83,11 +103,15 @@ bool QtCanvas::SavePicture(const std::string& path) {
 bool QtCanvas::LoadPicture(const std::string& path) {
   QImage img;
   if (!img.load(QString::fromStdString(path))) return false;
+  run_.clear();
   painter_.reset();
   image_ = img.convertToFormat(QImage::Format_RGB32);
   return true;
 }
 
-void QtCanvas::Finish() { painter_.reset(); }
+void QtCanvas::Finish() {
+  FlushRun();
+  painter_.reset();
+}
 
 }  // namespace qtui
