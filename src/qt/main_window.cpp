@@ -53,9 +53,10 @@ void PlotArea::resizeEvent(QResizeEvent*) {
   const int left = 44, bottom = 22, top = 8, right = 12;
   int w = width() - left - right, h = height() - top - bottom - 18;
   plot->setGeometry(left, top, w, h);
+  // Label j sits on the grid line j tenths of the height from the top: zero is the centre.
   for (int i = 0; i < 9; ++i) {
     if (!yLabels[i]) continue;
-    int y = top + h * i / 8 - 8;
+    int y = top + h * i / 10 - 8;
     yLabels[i]->setGeometry(0, y, left - 4, 16);
   }
   for (int i = 0; i < 5; ++i) {
