@@ -50,7 +50,7 @@ PlotArea::PlotArea(QtCanvas& canvas, QWidget* parent) : QWidget(parent) {
 }
 
 void PlotArea::resizeEvent(QResizeEvent*) {
-  const int left = 44, bottom = 22, top = 8, right = 12;
+  const int left = 44, bottom = 22, top = 8, right = 26;
   int w = width() - left - right, h = height() - top - bottom - 18;
   plot->setGeometry(left, top, w, h);
   // Label j sits on the grid line j tenths of the height from the top: zero is the centre.
@@ -118,7 +118,6 @@ void MainWindow::BuildMenus() {
           QString oname = n > 1 ? QString("%1_%2").arg(name).arg(i) : name;
           a->setObjectName(oname);
           a->setToolTip(oname);
-          a->setCheckable(true);
           connect(a, &QAction::triggered, this,
                   [this, did = d.Id, i] { Forward(app::Event::MenuClick(did, i)); });
           actions_[{id, i}] = a;
@@ -352,6 +351,8 @@ void MainWindow::Sync() {
     const ui::MenuItem& m = w.Menu(static_cast<MenuId>(key.first), key.second);
     QString c = QString::fromStdString(m.Caption);
     if (a->text() != c) a->setText(c);
+    // Only a checked item shows its mark box, as a classic menu does.
+    if (a->isCheckable() != m.Checked) a->setCheckable(m.Checked);
     if (a->isChecked() != m.Checked) a->setChecked(m.Checked);
     a->setEnabled(m.Enabled);
     a->setVisible(m.Visible);
