@@ -23,7 +23,6 @@ std::string SplashDealerText(int dealerIndex) {
 
 void MainInitialize(Program& p) {
   profile::SetProfileDefaults(p);
-  p.profile.Record.TestTitle = " DEFAULT PROFILE";
   profile::LoadDefaultProfile(p);
   p.daq.BoardAddress = common::ToInt32(p.Row(profile::row::MasterAddress));
   daq::HardwareStartup(p);

@@ -20,6 +20,8 @@ TEST(Startup, InitialisesInOrderAndOpensTheWindowIdle) {
   EXPECT_TRUE(p.win.Checked(MenuId::mnuShockShapeHalfsine));
   EXPECT_GE(p.plot.RefreshCount, 1);
   EXPECT_EQ(p.control.SystemEqualized, 0);
+  // " DEFAULT PROFILE" names the profile, not the test title.
+  EXPECT_EQ(p.profile.Record.TestTitle.find("RESPONSE PLOT FOR SHOCK TEST #"), 10u);
 }
 
 TEST(Startup, StopTestIdlesTheRunControls) {
