@@ -28,7 +28,8 @@ ui::Answer QtPlatform::MessageBox(const std::string& text, ui::Buttons b, ui::Ic
                                   const std::string& title) {
   SyncWindow();
   QMessageBox box(Parent());
-  box.setWindowTitle(QString::fromStdString(title));
+  // A box with no title of its own carries the application's default caption.
+  box.setWindowTitle(title.empty() ? QString("KRX8VAV") : QString::fromStdString(title));
   box.setText(QString::fromStdString(text));
   switch (i) {
     case ui::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
