@@ -1,5 +1,83 @@
 #include "app/keys.h"
 
+#include <iterator>
+#include <string>
+
+#include "app/sequencer.h"
+#include "app/startup.h"
+#include "control/equalize.h"
+#include "display/axes.h"
+#include "display/plot.h"
+
 namespace app {
-void KeyPress(Program&, int) {}
+
+namespace {
+
+void ShowOrigin(Program& p) {
+  p.platform.MessageBox(
+      " KRX-8 Classical Shock Controller by " + SplashDealerText(p.profile.DealerIndex),
+      ui::Buttons::OK, ui::Icon::Information, "Origin");
+}
+
+}  // namespace
+
+void KeyPress(Program& p, int key) {
+  // The zoom keys go by case; the rest are tested upper-cased.
+  switch (key) {
+    case 'X':
+      display::XZoomIn(p);
+      return;
+    case 'x':
+      display::XZoomOut(p);
+      return;
+    case 'Y':
+      display::YZoomIn(p);
+      return;
+    case 'y':
+      display::YZoomOut(p);
+      return;
+    default:
+      break;
+  }
+  const int upper = (key >= 'a' && key <= 'z') ? key - ('a' - 'A') : key;
+  switch (upper) {
+    case 'A':
+      StopTest(p);
+      break;
+    // At once: no settling delay, no status text, no run marks.
+    case 'E':
+      control::Equalize(p);
+      break;
+    case 'J':
+      display::RefreshPlot(p);
+      break;
+    case 'P':
+      PreTestPulse(p);
+      break;
+    case 'S':
+      StartCommand(p);
+      break;
+    case 'W':
+      ShowOrigin(p);
+      break;
+    default:
+      break;
+  }
+}
+
+void KeyboardHelp(Program& p) {
+  static constexpr const char* kLines[] = {" Keyboard Access Keys",
+                                           "",
+                                           " A = Abort ",
+                                           " E = Equalize",
+                                           " J = Refresh Screen",
+                                           " P = PreTest ",
+                                           " S = Start Test ",
+                                           " X, x = X-axis zoom-in, out",
+                                           " Y, y = Y-axis zoom-in, out"};
+  std::string text = kLines[0];
+  for (size_t i = 1; i < std::size(kLines); ++i) text += std::string("\r\n") + kLines[i];
+  p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, " Keyboard Access Keys");
+}
+
 }  // namespace app

@@ -1,6 +1,7 @@
 #pragma once
 // The run variables of the sequencer. The run state itself lives in the Run menu marks.
 #include <cstdint>
+#include <string>
 
 namespace app {
 
@@ -15,6 +16,17 @@ struct RunState {
   // Printer settings saved at start-up and restored at exit.
   int SavedPrinterInt = 0;
   float SavedPrinterFloat = 0;
+
+  // Remote control: the last word of the remote input lines and the last record of the
+  // control file. While RemoteLevelOverride is 1.0 every redraw takes RemoteLevelG as the
+  // test level.
+  int16_t RemoteInputWord = 0;
+  float RemoteCommand = 0;
+  std::string RemoteKey;
+  float RemoteLevelG = 0;
+  float RemoteLevelOverride = 0;
+  // Where the control file is polled; empty until the first poll resolves it.
+  std::string ControlFilePath;
 };
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/menus.h"
+#include "app/remote.h"
 #include "app/startup.h"
 #include "common/rounding.h"
 #include "control/equalize.h"
@@ -10,6 +11,8 @@
 #include "display/axes.h"
 #include "display/plot.h"
 #include "files/auto_actions.h"
+#include "files/data_file.h"
+#include "files/report_file.h"
 
 namespace app {
 
@@ -98,8 +101,9 @@ void EqualizeCommand(Program& p) {
     SetStatus(p, "EQUALIZING SYSTEM- ACCELEROMETER SETTLING DELAY");
   p.win.SetTimerInterval(TimerId::tmrTimer1, settling == 1 ? 2000 : 5000);
   p.win.SetTimerEnabled(TimerId::tmrTimer1, true);
-  if (p.win.Checked(MenuId::mnuTestAutoSave)) files::SaveTestReport(p);
-  if (p.win.Checked(MenuId::mnuTestAutoExport)) files::ExportTestData(p);
+  // Armed here: only the file names are asked for; the end of the run writes the files.
+  if (p.win.Checked(MenuId::mnuTestAutoSave)) files::AskReportFileName(p);
+  if (p.win.Checked(MenuId::mnuTestAutoExport)) files::AskDataFileName(p);
 }
 
 void PreTestCommand(Program& p) {
@@ -127,8 +131,10 @@ void PreTestPulse(Program& p) {
     return;
   }
   p.run.LevelFactor = static_cast<float>(1.0 / std::exp(0.115 * p.Row(row::PretestLevelDb)));
+  // Key "P" fires this pulse in any run state, so the capture is judged by what it changed.
+  const Run before = RunStateOf(p);
   control::CapturePulse(p);
-  if (RunStateOf(p) != Run::PreTest) return;  // the capture stopped the run: no pulse
+  if (RunStateOf(p) != before) return;  // the capture stopped the run: no pulse
   ShowControlResponse(p);
   display::RefreshPlot(p);
   if (CountReached(p) || SingleMode(p)) EndOfRun(p);
@@ -186,6 +192,8 @@ void TimerTick(Program& p, ui::TimerId id) {
       if (p.win.Checked(MenuId::mnuRunStart)) FullLevelPulse(p);
       break;
     case TimerId::tmrTimer3:
+      if (p.Row(row::RemoteInputs) == 1) PollRemoteInputs(p);
+      if (p.Row(row::SoftwareRemote) == 1) PollControlFile(p);
       display::HideCursorIfDue(p);
       break;
     default:

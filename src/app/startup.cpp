@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
+#include "app/keys.h"
 #include "app/menus.h"
+#include "app/remote.h"
 
 #include "common/rounding.h"
 #include "daq/discovery.h"
@@ -133,6 +135,9 @@ bool OnMenu(Program& p, ui::MenuId id, int index) {
     case MenuId::mnuHelpAboutSoftware: AboutSoftware(p); return true;
     case MenuId::mnuHelpNew: WhatsNew(p); return true;
     case MenuId::mnuHelpHelp: HelpFile(p); return true;
+    case MenuId::mnuHelpKeyboard: KeyboardHelp(p); return true;
+    case MenuId::mnuInputsRemote: ToggleRemoteInputs(p); return true;
+    case MenuId::mnuInputsDllControl: ToggleControlFile(p); return true;
     default: break;
   }
   if (OnTestMenu(p, id, index)) return true;

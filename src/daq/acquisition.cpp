@@ -1,15 +1,20 @@
 #include "daq/acquisition.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <initializer_list>
 
 #include "daq/call_layer.h"
+#include "daq/digital.h"
 #include "profile/record.h"
 
 namespace daq {
 
 namespace {
 
-constexpr double kCountsPerMv = 13.108;  // at gain code 0; each code doubles it
+constexpr double kCountsPerMv = 13.108;
+constexpr int kErrDeviceTimeout = 24;  // at gain code 0; each code doubles it
 
 constexpr RoutinePrefixes kArmPrefixes{"VB Error : ", "DaqX Error : "};
 constexpr RoutinePrefixes kFirePrefixes{"VB Error : ", "DaqX Error: "};
@@ -85,26 +90,170 @@ void ComputeChannelScales(Program& p) {
   }
 }
 
-// The bodies start with their first library call; the rest of each sequence comes with
-// the binding of the driver library.
+namespace {
+
+constexpr int32_t kDacDevice = 0;
+constexpr int32_t kOptionRange = 16385, kOptionOutput = 16387;
+constexpr int32_t kStartEvent = 0, kStopEvent = 1;
+constexpr int32_t kSoftwareTrigger = 1, kLevelTrigger = 6, kScanCountStop = 10;
+
+// The lengths handed to the library must fit the buffers it writes into or plays from.
+void CheckBounds(const State& d) {
+  bool ok = d.ScanStride == kScanStride && d.ScanCount > 0 && d.ScanCount <= kScanCount &&
+            d.DacUpdateCount > 0 && d.DacUpdateCount <= kDacUpdateCount;
+  if (!ok) throw common::RunError(common::kErrSubscript);
+}
+
+uint16_t* DacData(std::array<int16_t, kDacBufferSize>& b) {
+  return reinterpret_cast<uint16_t*>(b.data());
+}
+
+// The drive output only ever plays codes 1..255 (256..65280 as 16-bit output codes); the
+// resting value 32767 is inside that band.
+void HoldDriveInBand(State& d) {
+  for (auto& v : d.DacBuffer0) {
+    auto u = static_cast<uint16_t>(v);
+    if (u < 256) u = 256;
+    if (u > 65280) u = 65280;
+    v = static_cast<int16_t>(u);
+  }
+}
+
+void ArmBoard(Program& p, bool slave) {
+  auto& d = p.daq;
+  CheckBounds(d);
+  int32_t h = d.ActiveHandle;
+  DaqSetOption(p, h, 0, 0, kOptionRange, d.BoardOptionValue0);
+  DaqSetOption(p, h, 1, 0, kOptionRange, d.BoardOptionValue1);
+  DaqSetOption(p, h, 1, 1, kOptionOutput, 1.0f);
+  HoldDriveInBand(d);
+  for (int32_t out = 0; out <= 1; ++out) {
+    DaqDacSetOutputMode(p, h, kDacDevice, out, 1);
+    DaqDacWaveSetTrig(p, h, kDacDevice, out, 1, 0);
+    DaqDacWaveSetClockSource(p, h, kDacDevice, out, 2);
+    DaqDacWaveSetFreq(p, h, kDacDevice, out, d.DacRate);
+    DaqDacWaveSetMode(p, h, kDacDevice, out, 2, 0);
+    DaqDacWaveSetBuffer(p, h, kDacDevice, out, DacData(out == 0 ? d.DacBuffer0 : d.DacBuffer1),
+                        d.DacUpdateCount, out == 0 ? 1 : 3);
+    DaqDacWaveSetUserWave(p, h, kDacDevice, out);
+  }
+  DaqDacTransferStart(p, h, kDacDevice, 0);
+  DaqDacTransferStart(p, h, kDacDevice, 1);
+  DaqDacWaveArm(p, h, kDacDevice);
+  DaqIOGet8255Conf(p, h, 0, 0, 1, 1, d.PortConfig);
+  DaqIOWrite(p, h, 1, kPortConfig, 0, 1, d.PortConfig);
+  WritePort(p, kPortB, 4);
+  SendSerialWord(p);
+  DaqAdcSetAcq(p, h, 0, 0, d.ScanCount);
+  DaqAdcSetScan(p, h, d.ScanChannels.data(), d.ScanGains.data(), d.ScanFlags.data(), d.ScanStride);
+  DaqAdcSetClockSource(p, h, 0);
+  DaqAdcTransferSetBuffer(p, h, slave ? d.SlaveXferBuffer.data() : d.MasterXferBuffer.data(),
+                          d.ScanCount, 27);
+  int32_t ch = d.ScanChannels[0], gain = d.ScanGains[0], flags = d.ScanFlags[0];
+  if (!slave && p.Row(profile::row::ControlMode) == 2) {
+    d.TriggerLevelVolts =
+        static_cast<float>(d.TriggerLevel * 0.001 * p.Row(profile::kSensitivityRow[0]) * 4.0);
+    d.TriggerHysteresis = 0.01f;
+    DaqSetTriggerEvent(p, h, kLevelTrigger, 0, ch, gain, flags, 0, d.TriggerLevelVolts,
+                       d.TriggerHysteresis, kStartEvent);
+  } else {
+    DaqSetTriggerEvent(p, h, kSoftwareTrigger, 0, ch, gain, flags, 0, 0.0f, 0.0f, kStartEvent);
+  }
+  DaqSetTriggerEvent(p, h, kScanCountStop, 0, ch, gain, flags, 0, 0.0f, 0.0f, kStopEvent);
+  DaqAdcSetFreq(p, h, static_cast<float>(d.AdcRate));
+  DaqAdcTransferStart(p, h);
+  DaqAdcArm(p, h);
+}
+
+// Stops what a fire left running; used only when the wait gave up, and never raises.
+void StopBoards(Program& p, std::initializer_list<int32_t> handles) {
+  int32_t raise = p.daq.DaqRaiseNumber;
+  p.daq.DaqRaiseNumber = 0;
+  for (int32_t h : handles) {
+    DaqDacWaveDisarm(p, h, kDacDevice);
+    DaqAdcDisarm(p, h);
+  }
+  p.daq.DaqRaiseNumber = raise;
+}
+
+// Polls until the inputs have recorded their scans. The wait is bounded: a board that
+// never finishes (a transient that never crosses its level, a board that stopped
+// answering) stops the outputs and ends the routine with a time-out.
+void WaitForScans(Program& p, int32_t handle, std::initializer_list<int32_t> boards) {
+  using Clock = std::chrono::steady_clock;
+  auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, p.daq.PollTimeoutMs));
+  for (;;) {
+    int32_t active = 0, count = 0;
+    DaqAdcTransferGetStat(p, handle, active, count);
+    if ((active & 1) == 0) return;
+    if (Clock::now() >= deadline) {
+      StopBoards(p, boards);
+      throw common::RunError(kErrDeviceTimeout, "Device timeout");
+    }
+  }
+}
+
+// Takes the recorded scans; scans the board did not deliver read 0, never the samples of
+// an earlier pulse.
+void Collect(Program& p, int32_t handle, std::array<int16_t, kScanBufferSize>& buf) {
+  auto& d = p.daq;
+  int32_t got = 0;
+  try {
+    DaqAdcTransferBufData(p, handle, buf.data(), d.ScanCount, 1, got);
+  } catch (...) {
+    std::fill(buf.begin(), buf.end(), int16_t{0});
+    throw;
+  }
+  if (d.DaqLastError != 0 || got < 0) got = 0;
+  if (got > d.ScanCount) got = d.ScanCount;
+  std::fill(buf.begin() + static_cast<size_t>(got) * kScanStride, buf.end(), int16_t{0});
+}
+
+}  // namespace
+
 void ArmMaster(Program& p) {
   if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kArmPrefixes, [&] { RequireLibrary(p); });
+  RunAcquisitionRoutine(p, kArmPrefixes, [&] { ArmBoard(p, false); });
 }
 
 void ArmSlave(Program& p) {
   if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kArmPrefixes, [&] { RequireLibrary(p); });
+  RunAcquisitionRoutine(p, kArmPrefixes, [&] { ArmBoard(p, true); });
 }
 
 void FireAndCollect(Program& p) {
   if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kFirePrefixes, [&] { RequireLibrary(p); });
+  RunAcquisitionRoutine(p, kFirePrefixes, [&] {
+    auto& d = p.daq;
+    CheckBounds(d);
+    int32_t h = d.ActiveHandle;
+    DaqDacWaveSoftTrig(p, h, kDacDevice, 0);
+    if (p.Row(profile::row::ControlMode) < 2) DaqAdcSoftTrig(p, h);
+    WaitForScans(p, h, {h});
+    Collect(p, h, d.MasterXferBuffer);
+    DaqDacWaveDisarm(p, h, kDacDevice);
+    DaqAdcDisarm(p, h);
+  });
 }
 
 void FireAndCollectPair(Program& p) {
   if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kFirePairPrefixes, [&] { RequireLibrary(p); });
+  RunAcquisitionRoutine(p, kFirePairPrefixes, [&] {
+    auto& d = p.daq;
+    CheckBounds(d);
+    int32_t m = d.MasterHandle, s = d.SlaveHandle;
+    DaqDacWaveSoftTrig(p, m, kDacDevice, 0);
+    DaqAdcSoftTrig(p, m);
+    DaqDacWaveSoftTrig(p, s, kDacDevice, 0);
+    DaqAdcSoftTrig(p, s);
+    WaitForScans(p, m, {m, s});
+    Collect(p, m, d.MasterXferBuffer);
+    Collect(p, s, d.SlaveXferBuffer);
+    DaqDacWaveDisarm(p, m, kDacDevice);
+    DaqAdcDisarm(p, m);
+    DaqDacWaveDisarm(p, s, kDacDevice);
+    DaqAdcDisarm(p, s);
+  });
 }
 
 void ArmSlaveAndFirePair(Program& p) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "daq/driver.h"
+
 namespace daq {
 
 inline constexpr int kScanCount = 1024;
@@ -24,6 +26,18 @@ struct State {
   int16_t EightChannelFlag = 1;  // channels 5 to 8 active
   int16_t SixteenChannelFlag = 0;
   int32_t BoardAddress = 0;
+
+  // The driver library: its functions, the file they came from, and a file to try before
+  // the variable and the default name (a test's or a simulator's).
+  DriverTable Driver{};
+  bool DriverBound = false;
+  bool DriverLoadTried = false;
+  void* DriverLibrary = nullptr;
+  std::string DriverPath;
+  std::string DriverLoadFailure;
+  // The longest wait for the end of an acquisition; a board that never finishes must not
+  // hold the window for ever.
+  int32_t PollTimeoutMs = 3000;
 
   // Call layer: the code of the last library call, and the error a failing call raises.
   int32_t DaqLastError = 0;
@@ -66,6 +80,8 @@ struct State {
   int32_t LastShiftedByte = -1;
   int32_t SerialWordsSent = 0;
   int32_t LastSentWordLow = -1, LastSentWordHigh = -1;
+  int32_t LastPort1Handle = -1, LastPort1Value = -1;
+  int32_t Port1Writes = 0;
 };
 
 }  // namespace daq

@@ -1,38 +1,18 @@
 #pragma once
-// Values the plot reads from modules that own them, each through one small door. The
-// remote level override arrives with the remote control; until its owner has the fields,
-// the door answers with the values the owner starts from (override off).
+// Values the plot reads from modules that own them, each through one small door.
 #include <array>
 #include <cstdint>
 
 #include "app/program.h"
 
 namespace display {
-namespace detail {
 
-template <typename Run>
-float RemoteLevelOverrideOf(const Run& r) {
-  if constexpr (requires { r.RemoteLevelOverride; })
-    return static_cast<float>(r.RemoteLevelOverride);
-  else
-    return 0.0f;
-}
-
-template <typename Run>
-float RemoteLevelGOf(const Run& r) {
-  if constexpr (requires { r.RemoteLevelG; })
-    return static_cast<float>(r.RemoteLevelG);
-  else
-    return 0.0f;
-}
-
-}  // namespace detail
-
+// 1.0 while the remote-control file overrides the test level with RemoteLevelG.
 inline float RemoteLevelOverride(const Program& p) {
-  return detail::RemoteLevelOverrideOf(p.run);
+  return p.run.RemoteLevelOverride;
 }
 inline float RemoteLevelG(const Program& p) {
-  return detail::RemoteLevelGOf(p.run);
+  return p.run.RemoteLevelG;
 }
 
 // Counts per G of channel c (1..16).

@@ -59,6 +59,8 @@ void TestProfile(Program& p, Pen& pen) {
   DrawPlotTitle(p, pen);
   profile::KinematicsTrace trace;
   profile::ComputeReferenceKinematics(p, &trace);
+  // Also for a reference of zeros: a stale response peak would read as the reference
+  // peak in the Metric and Hybrid read-outs.
   p.plot.ResponsePeakA = p.plot.RefPeakA;
 
   const float units = p.Row(profile::row::UnitSystem);

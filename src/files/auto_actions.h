@@ -6,6 +6,4 @@ namespace files {
 void SaveTestReport(Program& p);      // the report picture under the report file name
 void ExportTestData(Program& p);      // the test data file
 }  // namespace files
-namespace print {
-void PrintReport(Program& p);
-}  // namespace print
+#include "print/report_page.h"  // print::PrintReport, the automatic print

@@ -73,7 +73,8 @@ void SetProfileDefaults(Program& p) {
   for (int i = 33; i <= 48; ++i) p.files.CalFactors[i] = 1.0f;
   p.plot.XZoom = v[row::PlotXZoom];
   p.plot.YZoom = v[row::PlotYZoom];
-  p.wave.SampleFactor = static_cast<int16_t>(std::lround(std::pow(2.0, v[row::SampleRateCode] - 1)));
+  p.wave.SampleFactor =
+      static_cast<int16_t>(std::lround(std::pow(2.0, v[row::SampleRateCode] - 1)));
   p.daq.TriggerLevel = v[row::TriggerLevel];
   p.daq.BoardAddress = common::ToInt32(v[row::MasterAddress]);
   p.run.LevelFactor = 1.0f;
@@ -81,6 +82,7 @@ void SetProfileDefaults(Program& p) {
   p.run.SavedPrinterInt = p.platform.GetPrinter().IntSetting();
   p.control.SystemEqualized = 0;
   p.run.PulseCount = 0;
+  p.files.ReportLoaded = false;
 }
 
 namespace {
@@ -103,20 +105,34 @@ void SyncProfileMenus(Program& p) {
   w.Check(MenuId::mnuTestControlManual, V(row::ControlMode) == 1);
   w.Check(MenuId::mnuTestControlTransient, V(row::ControlMode) == 2);
   SyncGroup(w, V(row::PulseShape),
-            {{1, MenuId::mnuShockShapeHalfsine}, {2, MenuId::mnuShockShapeTPSaw},
-             {3, MenuId::mnuShockShapeIPSaw}, {4, MenuId::mnuShockShapeTriangle},
-             {5, MenuId::mnuShockShapeTrap}, {6, MenuId::mnuShockShapeQuarter},
-             {7, MenuId::mnuShockShapeCusp}, {8, MenuId::mnuShockShapeSineBurst}});
-  SyncGroup(w, V(row::Polarity), {{1, MenuId::mnuShockPolarityPos}, {2, MenuId::mnuShockPolarityNeg}});
-  SyncGroup(w, V(row::RepetitionMode), {{1, MenuId::mnuShockRepSingle}, {2, MenuId::mnuShockRepRep}});
+            {{1, MenuId::mnuShockShapeHalfsine},
+             {2, MenuId::mnuShockShapeTPSaw},
+             {3, MenuId::mnuShockShapeIPSaw},
+             {4, MenuId::mnuShockShapeTriangle},
+             {5, MenuId::mnuShockShapeTrap},
+             {6, MenuId::mnuShockShapeQuarter},
+             {7, MenuId::mnuShockShapeCusp},
+             {8, MenuId::mnuShockShapeSineBurst}});
+  // Custom Shape belongs to the same radio group: a built-in shape loaded over a custom
+  // one must not leave both marked.
+  if (V(row::PulseShape) >= 1 && V(row::PulseShape) <= 8 &&
+      V(row::PulseShape) == std::floor(V(row::PulseShape)))
+    w.Check(MenuId::mnuShockShapeCustom, false);
+  SyncGroup(w, V(row::Polarity),
+            {{1, MenuId::mnuShockPolarityPos}, {2, MenuId::mnuShockPolarityNeg}});
+  SyncGroup(w, V(row::RepetitionMode),
+            {{1, MenuId::mnuShockRepSingle}, {2, MenuId::mnuShockRepRep}});
   for (int ch = 0; ch < 2; ++ch)
     w.Check(MenuId::mnuInputsCurrent, V(kCurrentSourceRow[ch]) == 2, ch);
   SyncGroup(w, V(row::SampleRateCode),
-            {{1, MenuId::mnuShockSample128}, {2, MenuId::mnuShockSample256},
-             {3, MenuId::mnuShockSample512}, {4, MenuId::mnuShockSample1024}});
+            {{1, MenuId::mnuShockSample128},
+             {2, MenuId::mnuShockSample256},
+             {3, MenuId::mnuShockSample512},
+             {4, MenuId::mnuShockSample1024}});
   w.Check(MenuId::mnuInputsRemote, V(row::RemoteInputs) == 1);
   SyncGroup(w, V(row::UnitSystem),
-            {{0, MenuId::mnuSystemUnitsEnglish}, {1, MenuId::mnuSystemUnitsMetric},
+            {{0, MenuId::mnuSystemUnitsEnglish},
+             {1, MenuId::mnuSystemUnitsMetric},
              {2, MenuId::mnuSystemUnitsHybrid}});
   w.Check(MenuId::mnuViewDisp, V(row::ShowDisplacement) == 2);
   w.Check(MenuId::mnuViewVel, V(row::ShowVelocity) == 2);
@@ -130,13 +146,17 @@ void SyncProfileMenus(Program& p) {
   SyncGroup(w, V(row::PlotBackground),
             {{0, MenuId::mnuViewPlotColorBlack}, {1, MenuId::mnuViewPlotColorWhite}});
   SyncGroup(w, V(row::LoadCompensation),
-            {{0, MenuId::mnuTestComp1}, {1, MenuId::mnuTestComp2}, {2, MenuId::mnuTestComp3},
-             {3, MenuId::mnuTestComp4}, {4, MenuId::mnuTestComp5}});
+            {{0, MenuId::mnuTestComp1},
+             {1, MenuId::mnuTestComp2},
+             {2, MenuId::mnuTestComp3},
+             {3, MenuId::mnuTestComp4},
+             {4, MenuId::mnuTestComp5}});
   w.Check(MenuId::mnuTestAutoExport, V(row::AutoExport) == 1);
   w.Check(MenuId::mnuSystemSepsEnglish, V(row::DecimalMode) == 0);
   w.Check(MenuId::mnuSystemSepsReversed, V(row::DecimalMode) == 1);
   SyncGroup(w, V(row::InterfaceType),
-            {{0, MenuId::mnuSystemInterfaceDIO}, {1, MenuId::mnuSystemInterfacePCI},
+            {{0, MenuId::mnuSystemInterfaceDIO},
+             {1, MenuId::mnuSystemInterfacePCI},
              {2, MenuId::mnuSystemInterfaceUSB}});
   for (int ch = 4; ch < 16; ++ch)
     w.Check(MenuId::mnuInputsCurrent, V(kCurrentSourceRow[ch]) == 2, ch);
@@ -152,9 +172,11 @@ void ApplyCurrentSources(Program& p) {
   for (int ch = 0; ch < 16; ++ch)
     if (p.Row(kCurrentSourceRow[ch]) < 1) p.Row(kCurrentSourceRow[ch]) = 1;
   auto byteOf = [&](int first) {
-    int b = 0;
-    for (int i = 0; i < 8; ++i) b += common::ToInt32(p.Row(kCurrentSourceRow[first + i]) - 1) << i;
-    return b & 0xFF;
+    // Unsigned: a wild row from a damaged file must not overflow the shift.
+    uint32_t b = 0;
+    for (int i = 0; i < 8; ++i)
+      b += static_cast<uint32_t>(common::ToInt32(p.Row(kCurrentSourceRow[first + i]) - 1)) << i;
+    return static_cast<int>(b & 0xFF);
   };
   p.daq.CurrentSourceByte = byteOf(0);
   daq::SendSerialByte(p, p.daq.CurrentSourceByte);

@@ -48,7 +48,6 @@ constexpr const char* kLowFrequency =
 
 constexpr float kAutoCompPercent = 13;
 
-
 struct ValueAnswer {
   bool Numeric = false;
   bool InBounds = false;
@@ -76,8 +75,8 @@ void Inform(Program& p, bool condition, const char* text) {
 void ShockAmplitude(Program& p) {
   // Hybrid units hold the amplitude in G like English units, so they get the G prompt.
   const char* prompt = p.Row(row::UnitSystem) == 1 ? kAmplitudeMetric : kAmplitudeG;
-  ValueAnswer a =
-      AskShockValue(p, prompt, common::PromptDefaultText(p.Row(row::PulseAmplitude)), 0.5, 200, kAmplitudeBounds);
+  ValueAnswer a = AskShockValue(p, prompt, common::PromptDefaultText(p.Row(row::PulseAmplitude)),
+                                0.5, 200, kAmplitudeBounds);
   if (a.InBounds) {
     p.Row(row::PulseAmplitude) = static_cast<float>(a.X);
     p.win.Check(MenuId::mnuViewTest, true);
@@ -90,8 +89,9 @@ void ShockAmplitude(Program& p) {
 }
 
 void ShockDurationTime(Program& p) {
-  ValueAnswer a = AskShockValue(p, kDurationPrompt, common::PromptDefaultText(p.Row(row::PulseDuration)), 0.5,
-                                100, kDurationBounds);
+  ValueAnswer a =
+      AskShockValue(p, kDurationPrompt, common::PromptDefaultText(p.Row(row::PulseDuration)), 0.5,
+                    100, kDurationBounds);
   if (!a.Numeric) return;
   const double x = a.X;
   Inform(p, x > 20, kLongForTime);
@@ -121,8 +121,8 @@ void ShockDurationFreq(Program& p) {
 }
 
 void CompLevel(Program& p, const char* prompt, int rowIndex) {
-  ValueAnswer a =
-      AskShockValue(p, prompt, common::PromptDefaultText(p.wave.CompLevelInEffect * 100.0f), 1, 25, kCompBounds);
+  ValueAnswer a = AskShockValue(
+      p, prompt, common::PromptDefaultText(p.wave.CompLevelInEffect * 100.0f), 1, 25, kCompBounds);
   if (!a.InBounds) return;
   // Stored whatever the mode; the synthesis uses it in manual mode only.
   p.Row(rowIndex) = static_cast<float>(a.X);

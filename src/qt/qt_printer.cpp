@@ -1,7 +1,11 @@
 #include "qt/qt_printer.h"
 
+#include <QApplication>
 #include <QFont>
+#include <QFontMetricsF>
+#include <QMainWindow>
 #include <QPageLayout>
+#include <QPrintDialog>
 
 #include "qt/palette.h"
 
@@ -16,8 +20,12 @@ QtPrinter::QtPrinter(std::function<QImage()> plotImage)
   }
 }
 
-double QtPrinter::PageWidth() const { return sx2_ - sx1_; }
-double QtPrinter::PageHeight() const { return sy2_ - sy1_; }
+double QtPrinter::PageWidth() const {
+  return sx2_ - sx1_;
+}
+double QtPrinter::PageHeight() const {
+  return sy2_ - sy1_;
+}
 
 void QtPrinter::Scale(double x1, double y1, double x2, double y2) {
   sx1_ = x1;
@@ -35,11 +43,16 @@ QPainter* QtPrinter::Painter() {
       failed_ = true;
       return nullptr;
     }
-    QFont f("MS Sans Serif");
-    f.setPointSizeF(fontPts_);
-    painter_->setFont(f);
+    painter_->setFont(CurrentFont());
   }
   return painter_.get();
+}
+
+QFont QtPrinter::CurrentFont() const {
+  QFont f("MS Sans Serif");
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSizeF(fontPts_);
+  return f;
 }
 
 QPointF QtPrinter::Map(double x, double y) const {
@@ -66,7 +79,7 @@ void QtPrinter::SetFontSize(double points) {
 
 void QtPrinter::Line(double x1, double y1, double x2, double y2, int color) {
   if (QPainter* p = Painter()) {
-    p->setPen(QPen(PaletteColor(color), 2));
+    p->setPen(QPen(PaletteColor(color), penPts_ * printer_.resolution() / 72.0));
     p->drawLine(Map(x1, y1), Map(x2, y2));
   }
 }
@@ -85,6 +98,40 @@ void QtPrinter::PrintPlotImage(double x, double y, double w, double h) {
     QPointF at = Map(x, y);
     p->drawImage(QRectF(at.x(), at.y(), MapW(w), MapH(h)), plotImage_());
   }
+}
+
+void QtPrinter::SetLineWidth(double points) {
+  penPts_ = points > 0 ? points : 0;
+}
+
+double QtPrinter::TextWidth(const std::string& text) const {
+  QRect r = printer_.pageLayout().paintRectPixels(printer_.resolution());
+  if (r.width() <= 0) return 0;
+  QFontMetricsF fm(CurrentFont(), &printer_);
+  return fm.horizontalAdvance(QString::fromStdString(text)) / r.width() * (sx2_ - sx1_);
+}
+
+// The main window as it stands, fitted to the page with its proportions kept; the plot
+// picture alone when there is no window to grab.
+void QtPrinter::PrintFormImage() {
+  QImage image;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* main = qobject_cast<QMainWindow*>(w); main && main->isVisible()) {
+      image = main->grab().toImage();
+      break;
+    }
+  if (image.isNull()) image = plotImage_();
+  QPainter* p = Painter();
+  if (!p || image.isNull()) return;
+  QRect r = printer_.pageLayout().paintRectPixels(printer_.resolution());
+  QSizeF size = QSizeF(image.size()).scaled(QSizeF(r.size()), Qt::KeepAspectRatio);
+  p->drawImage(QRectF(QPointF(0, 0), size), image);
+}
+
+bool QtPrinter::SetupDialog(const std::string& title) {
+  QPrintDialog dlg(&printer_, QApplication::activeWindow());
+  dlg.setWindowTitle(QString::fromStdString(title));
+  return dlg.exec() == QDialog::Accepted;
 }
 
 bool QtPrinter::EndDoc() {

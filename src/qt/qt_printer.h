@@ -1,5 +1,6 @@
 #pragma once
 // The printer page through QPrinter; KRX8_PRINT_PDF names a PDF file to print into.
+#include <QFont>
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
@@ -23,6 +24,10 @@ class QtPrinter : public ui::Printer {
   void Text(double x, double y, const std::string& text, int color) override;
   void PrintPlotImage(double x, double y, double w, double h) override;
   bool EndDoc() override;
+  void SetLineWidth(double points) override;
+  double TextWidth(const std::string& text) const override;
+  void PrintFormImage() override;
+  bool SetupDialog(const std::string& title) override;
   int IntSetting() const override;
   void SetIntSetting(int v) override;
   float FloatSetting() const override;
@@ -30,6 +35,7 @@ class QtPrinter : public ui::Printer {
 
  private:
   QPainter* Painter();
+  QFont CurrentFont() const;
   QPointF Map(double x, double y) const;
   double MapW(double w) const;
   double MapH(double h) const;
@@ -39,6 +45,7 @@ class QtPrinter : public ui::Printer {
   bool failed_ = false;
   double sx1_ = 0, sy1_ = 0, sx2_ = 12240, sy2_ = 15840;
   double fontPts_ = 10;
+  double penPts_ = 0.25;
 };
 
 }  // namespace qtui

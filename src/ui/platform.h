@@ -44,6 +44,21 @@ class Printer {
   virtual void Text(double x, double y, const std::string& text, int color) = 0;
   virtual void PrintPlotImage(double x, double y, double w, double h) = 0;
   virtual bool EndDoc() = 0;  // false when the page could not be printed
+  // Pen width of the lines that follow, in points.
+  virtual void SetLineWidth(double points) { (void)points; }
+  // Width of a text in the current font, in scale units; 0 when the printer cannot tell.
+  virtual double TextWidth(const std::string& text) const {
+    (void)text;
+    return 0;
+  }
+  // The image of the whole main window, fitted to the page (a form print).
+  virtual void PrintFormImage() { PrintPlotImage(0, 0, PageWidth(), PageHeight()); }
+  // The printer setup dialog under `title`; true when the operator confirmed a choice,
+  // which the next page then uses.
+  virtual bool SetupDialog(const std::string& title) {
+    (void)title;
+    return false;
+  }
   // The two saved printer properties restored at exit.
   virtual int IntSetting() const = 0;
   virtual void SetIntSetting(int v) = 0;

@@ -66,6 +66,7 @@ TEST_F(PlotTest, DriveWaveformScalesCodesByTheTestLevel) {
 
 TEST_F(PlotTest, ZeroReferenceGivesFlatCentreLineAndZeroPeaks) {
   p.plot.RefPeakA = p.plot.RefPeakV = p.plot.RefPeakD = 7;
+  p.plot.ResponsePeakA = 7;  // from an earlier response
   RefreshPlot(p);
   EXPECT_EQ(CountTexts(" TEST PROFILE "), 1);
   int n = 0;
@@ -79,6 +80,7 @@ TEST_F(PlotTest, ZeroReferenceGivesFlatCentreLineAndZeroPeaks) {
   EXPECT_EQ(p.plot.RefPeakA, 0);
   EXPECT_EQ(p.plot.RefPeakV, 0);
   EXPECT_EQ(p.plot.RefPeakD, 0);
+  EXPECT_EQ(p.plot.ResponsePeakA, 0);
 }
 
 TEST_F(PlotTest, ProfileAndResponseVelocityScalesDifferInHybridUnits) {

@@ -1,8 +1,9 @@
+#include "profile/recompute.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "profile/recompute.h"
 #include "support/test_platform.h"
 
 using testing_support::Harness;
@@ -53,9 +54,20 @@ TEST_F(Recompute, SyncChecksExactlyTheMatchingItemOfEachGroup) {
     for (auto [v2, other] : shapes) EXPECT_EQ(p.win.Checked(other), other == item) << value;
   }
   // A custom shape (9) leaves the shape marks as they were.
+  p.win.Check(MenuId::mnuShockShapeCustom, true);
   p.Row(row::PulseShape) = 9;
   profile::SyncProfileMenus(p);
   EXPECT_TRUE(p.win.Checked(MenuId::mnuShockShapeSineBurst));
+  EXPECT_TRUE(p.win.Checked(MenuId::mnuShockShapeCustom));
+  // A built-in shape loaded over a custom one leaves Custom unmarked: one group.
+  p.Row(row::PulseShape) = 3;
+  profile::SyncProfileMenus(p);
+  EXPECT_FALSE(p.win.Checked(MenuId::mnuShockShapeCustom));
+  EXPECT_TRUE(p.win.Checked(MenuId::mnuShockShapeIPSaw));
+  p.win.Check(MenuId::mnuShockShapeCustom, true);
+  p.Row(row::PulseShape) = 3.5f;  // matches no item: the group keeps its marks
+  profile::SyncProfileMenus(p);
+  EXPECT_TRUE(p.win.Checked(MenuId::mnuShockShapeCustom));
 
   p.win.Check(MenuId::mnuShockPolarityPos, true);
   p.Row(row::Polarity) = 2;
@@ -199,6 +211,12 @@ TEST_F(Recompute, CurrentSourcesRaiseUnsetRowsOnlyOnThePciHardware) {
   profile::ApplyCurrentSources(p);
   EXPECT_EQ(p.Row(profile::kCurrentSourceRow[8]), 1);
   EXPECT_EQ(p.daq.CurrentSourceByte, 0b101);
+  // A damaged row far beyond 2 still gives a byte, without overflowing the shift.
+  p.Row(profile::kCurrentSourceRow[7]) = 3e9f;
+  profile::ApplyCurrentSources(p);
+  EXPECT_GE(p.daq.CurrentSourceByte, 0);
+  EXPECT_LE(p.daq.CurrentSourceByte, 255);
+  EXPECT_EQ(p.daq.CurrentSourceByte & 0x7F, 0b101);
 }
 
 }  // namespace

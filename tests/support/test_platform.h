@@ -86,7 +86,24 @@ class RecordingPrinter : public ui::Printer {
   void PrintPlotImage(double, double, double, double) override { ++PlotImages; }
   bool EndDoc() override {
     ++Docs;
+    if (FailEndDocs > 0) {
+      --FailEndDocs;
+      return false;
+    }
     return !FailEndDoc;
+  }
+  // Line widths set, in order; setup dialogs shown with their titles.
+  std::vector<double> LineWidths;
+  std::vector<std::string> SetupTitles;
+  int FormImages = 0;
+  int FailEndDocs = 0;  // the next pages that fail, before FailEndDoc applies
+  bool AcceptSetup = true;
+  void SetLineWidth(double pts) override { LineWidths.push_back(pts); }
+  double TextWidth(const std::string& t) const override { return 100.0 * t.size(); }
+  void PrintFormImage() override { ++FormImages; }
+  bool SetupDialog(const std::string& title) override {
+    SetupTitles.push_back(title);
+    return AcceptSetup;
   }
   int IntSetting() const override { return IntValue; }
   void SetIntSetting(int v) override { IntValue = v; }

@@ -1,0 +1,417 @@
+#include "print/report_page.h"
+
+#include <array>
+#include <cmath>
+
+#include "common/error_box.h"
+#include "common/number_text.h"
+#include "common/rounding.h"
+#include "common/run_error.h"
+#include "display/draw.h"
+#include "display/inputs.h"
+#include "display/plot.h"
+#include "display/status_panel.h"
+
+namespace print {
+
+using ui::LabelId;
+using ui::MenuId;
+namespace row = profile::row;
+namespace color = display::color;
+
+namespace {
+
+constexpr int kPrinterError = 482;
+constexpr int kLastPoint = 1023;
+
+// Fonts and pens of the page, in points.
+constexpr double kTextPoints = 9;
+constexpr double kBannerPoints = 14;
+constexpr double kFramePen = 1.0;
+constexpr double kGridPen = 0.25;
+constexpr double kTracePen = 0.75;
+
+// The plot box, as fractions of the page.
+constexpr double kBoxLeft = 0.15, kBoxRight = 0.9, kBoxTop = 0.1, kBoxBottom = 0.7;
+constexpr double kZeroLine = 0.4;
+
+double W(const Program& p) {
+  return p.plot.PlotWidth;
+}
+double H(const Program& p) {
+  return p.plot.PlotHeight;
+}
+
+// The zoom and sample factors as the screen uses them; a value a damaged profile left
+// outside its range is drawn at the nearest bound rather than divided by.
+double XZoomOf(const Program& p) {
+  float z = p.plot.XZoom;
+  if (!(z >= 0.1f)) return std::isnan(z) ? 1 : 0.1;
+  return z > 8 ? 8 : z;
+}
+double YZoomOf(const Program& p) {
+  float z = p.plot.YZoom;
+  if (!(z >= 0.01f)) return std::isnan(z) ? 0.25 : 0.01;
+  return z > 4 ? 4 : z;
+}
+double SampleFactorOf(const Program& p) {
+  int m = p.wave.SampleFactor;
+  return (m >= 1 && m <= 8) ? m : 1;
+}
+
+bool Colours(const Program& p) {
+  return p.plot.PrintColorMode == 2;
+}
+
+void Rect(ui::Printer& pr, double x1, double y1, double x2, double y2) {
+  pr.Line(x1, y1, x2, y1, color::Black);
+  pr.Line(x2, y1, x2, y2, color::Black);
+  pr.Line(x2, y2, x1, y2, color::Black);
+  pr.Line(x1, y2, x1, y1, color::Black);
+}
+
+void Put(Program& p, double fx, double fy, const std::string& text, int screenColor) {
+  p.platform.GetPrinter().Text(fx * W(p), fy * H(p), text, PrintInk(p, screenColor));
+}
+
+// Segments of one trace from point first-1 (value 0) onwards; the trace ends at the first
+// point past the right edge of the plot box. Segments with a non-finite end are left out.
+using Points = std::array<float, profile::kWaveSamples>;
+
+void Trace(Program& p, const Points& v, int first, int last, double s, int screenColor) {
+  auto& pr = p.platform.GetPrinter();
+  const int ink = PrintInk(p, screenColor);
+  const double right = kBoxRight * W(p);
+  double x0 = PageX(p, first - 1), y0 = PageY(p, 0, s);
+  for (int i = first; i <= last; ++i) {
+    const double x1 = PageX(p, i), y1 = PageY(p, v[i], s);
+    if (x1 > right) return;
+    if (std::isfinite(y0) && std::isfinite(y1)) pr.Line(x0, y0, x1, y1, ink);
+    x0 = x1;
+    y0 = y1;
+  }
+}
+
+// Velocity and displacement steps per sample. The screen divides by the samples per
+// millisecond; so does the page, so that its traces agree with the axis labels and the
+// read-outs at every sampling frequency.
+struct Steps {
+  double vel, disp;
+};
+Steps StepsOf(const Program& p) {
+  const double m = SampleFactorOf(p);
+  return {0.08 / (0.25 * m), 0.0153 / (0.25 * m)};
+}
+
+double AccelScale() {
+  return 0.003;
+}
+double MotionScale(const Program& p) {
+  return p.Row(row::UnitSystem) == 1 ? 0.000762 : 0.003;
+}
+
+void TestProfile(Program& p) {
+  Points acc{}, vel{}, disp{};
+  const Steps k = StepsOf(p);
+  float pv = 0, pd = 0;
+  for (int i = 1; i <= kLastPoint; ++i) {
+    const float a = static_cast<float>(p.plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
+    pv = static_cast<float>(pv + a * k.vel);
+    pd = static_cast<float>(pd + pv * k.disp);
+    acc[i] = a;
+    vel[i] = pv;
+    disp[i] = pd;
+  }
+  const double sm = MotionScale(p);
+  if (p.win.Checked(MenuId::mnuViewAcc))
+    Trace(p, acc, 1, kLastPoint, AccelScale(), color::LightRed);
+  if (p.win.Checked(MenuId::mnuViewVel)) Trace(p, vel, 1, kLastPoint, sm, color::Yellow);
+  if (p.win.Checked(MenuId::mnuViewDisp)) Trace(p, disp, 1, kLastPoint, sm, color::LightMagenta);
+}
+
+// The band around the reference over the main pulse, spread about the zero line of the
+// box and kept inside the box.
+void AbortLimits(Program& p) {
+  auto& pr = p.platform.GetPrinter();
+  const int ink = PrintInk(p, color::White);
+  const double h = H(p), zero = kZeroLine * h, right = kBoxRight * W(p);
+  const double g = std::exp(0.115 * p.Row(row::AbortLevelDb));
+  if (!std::isfinite(g) || g == 0) return;
+  const bool negative = p.Row(row::Polarity) == 2;
+  const float from = 4 * p.wave.PulseSamples, to = 5 * p.wave.PulseSamples;
+  auto box = [&](double y) { return std::fmin(std::fmax(y, kBoxTop * h), kBoxBottom * h); };
+  for (double spread : {g, 1 / g}) {
+    float prev = 0;
+    for (int i = 1; i <= kLastPoint; ++i) {
+      float v = static_cast<float>(p.plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
+      if (negative) v = -v;
+      if (PageX(p, i) > right) break;
+      if (from <= i && i <= to) {
+        const double y0 = zero + (PageY(p, prev, AccelScale()) - zero) * spread;
+        const double y1 = zero + (PageY(p, v, AccelScale()) - zero) * spread;
+        if (std::isfinite(y0) && std::isfinite(y1))
+          pr.Line(PageX(p, i - 1), box(y0), PageX(p, i), box(y1), ink);
+      }
+      prev = v;
+    }
+  }
+}
+
+void ResponseChannel(Program& p, int c) {
+  const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
+  const int k = c <= 8 ? c - 1 : c - 9;
+  const long n = p.daq.ScanStride;
+  const int z = p.daq.AdcZero;
+  const float scale = display::ChannelScale(p, c);
+  const bool usable = std::isfinite(scale) && scale != 0;
+  const bool smooth = p.Row(display::kSmoothResponseRow) == 1;
+  const float decayFrom = 9.1f * p.wave.PulseSamples;
+  const Steps st = StepsOf(p);
+  auto at = [&](long i) { return static_cast<int32_t>(display::ScanSample(b, i * n + k)) - z; };
+
+  Points acc{}, vel{}, disp{};
+  float pv = 0, pd = 0;
+  for (int i = 3; i <= 1022; ++i) {
+    float a = 0;
+    if (usable) {
+      if (smooth)
+        a = static_cast<float>((at(i - 2) + at(i - 1) + at(i) + at(i + 1)) * 0.25 / scale);
+      else
+        a = static_cast<float>(at(i) / static_cast<double>(scale));
+    }
+    const bool decay = i > decayFrom;
+    pv = static_cast<float>(decay ? 0.9 * pv : pv + a * st.vel);
+    pd = static_cast<float>(decay ? 0.9 * pd : pd + pv * st.disp);
+    acc[i] = a;
+    vel[i] = pv;
+    disp[i] = pd;
+  }
+  const double sm = MotionScale(p);
+  Trace(p, acc, 3, 1022, AccelScale(), display::ChannelColor(c));
+  if (p.win.Checked(MenuId::mnuViewVel)) Trace(p, vel, 3, 1022, sm, color::Yellow);
+  if (p.win.Checked(MenuId::mnuViewDisp)) Trace(p, disp, 3, 1022, sm, color::LightMagenta);
+}
+
+void DriveWaveform(Program& p) {
+  Points v{};
+  for (int i = 1; i <= kLastPoint; ++i)
+    v[i] = static_cast<float>(0.004 * (p.wave.DriveCodes[i] - 128) * p.plot.TestLevelG);
+  Trace(p, v, 1, kLastPoint, AccelScale(), color::White);
+}
+
+// The spectrum as the last screen drawing left it, one connected line of single bins.
+void Spectrum(Program& p) {
+  auto& pr = p.platform.GetPrinter();
+  const int ink = Colours(p) ? color::Red : color::Black;
+  const double w = W(p), h = H(p), yz = YZoomOf(p);
+  auto y = [&](double v) { return std::fmax(h * (kBoxBottom - v * 0.003 / yz), kBoxTop * h); };
+  double prev = 0;
+  for (int k = 1; k <= display::kSpectrumBars; ++k) {
+    const double re = p.plot.SpecRe[k], im = p.plot.SpecIm[k];
+    double v = std::sqrt(k * (re * re + im * im) / yz);
+    if (!(v >= 0)) v = 0;  // a NaN bin reads as nothing
+    if (v > 100) v = 100;
+    const double x1 = PageX(p, k);
+    if (x1 > kBoxRight * w) return;
+    pr.Line(PageX(p, k - 1), y(prev), x1, y(v), ink);
+    prev = v;
+  }
+}
+
+bool Admitted(const Program& p, int c) {
+  const float view = p.Row(row::ViewChannels);
+  return c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
+}
+
+void EndPage(Program& p) {
+  if (!p.platform.GetPrinter().EndDoc()) throw common::RunError(kPrinterError, "Printer error");
+  ++p.print.PagesPrinted;
+}
+
+}  // namespace
+
+int PrintInk(const Program& p, int screenColor) {
+  if (!Colours(p) || screenColor == color::White) return color::Black;
+  return screenColor;
+}
+
+double PageX(const Program& p, double i) {
+  return W(p) * (kBoxLeft + 0.00587 * i / (XZoomOf(p) * SampleFactorOf(p)));
+}
+
+double PageY(const Program& p, double v, double s) {
+  const double h = H(p);
+  const double y = h * (kZeroLine - v * s / YZoomOf(p));
+  if (std::isnan(y)) return y;
+  return std::fmin(std::fmax(y, kBoxTop * h), kBoxBottom * h);
+}
+
+void DrawPrintFrame(Program& p) {
+  auto& pr = p.platform.GetPrinter();
+  double w = pr.PageWidth(), h = pr.PageHeight();
+  // The page size is kept as 16-bit integers; a printer whose units do not fit is given
+  // a scale that does, with the same proportions.
+  if (!(w >= 1 && h >= 1 && w <= 32767 && h <= 32767)) {
+    const bool sane = std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0;
+    const double f = sane ? 10000 / std::fmax(w, h) : 1;
+    w = sane ? w * f : 10000;
+    h = sane ? h * f : 10000;
+    pr.Scale(0, 0, w, h);
+  }
+  p.plot.PlotWidth = common::ToInt16(w);
+  p.plot.PlotHeight = common::ToInt16(h);
+  w = p.plot.PlotWidth;
+  h = p.plot.PlotHeight;
+
+  pr.SetLineWidth(kFramePen);
+  Rect(pr, 0.01 * w, 0.01 * h, 0.99 * w, 0.99 * h);
+  Rect(pr, 0.025 * w, 0.025 * h, 0.975 * w, 0.975 * h);
+  pr.Line(0.01 * w, 0.01 * h, 0.025 * w, 0.025 * h, color::Black);
+  pr.Line(0.99 * w, 0.01 * h, 0.975 * w, 0.025 * h, color::Black);
+  pr.Line(0.01 * w, 0.99 * h, 0.025 * w, 0.975 * h, color::Black);
+  pr.Line(0.99 * w, 0.99 * h, 0.975 * w, 0.975 * h, color::Black);
+  Rect(pr, kBoxLeft * w, kBoxTop * h, kBoxRight * w, kBoxBottom * h);
+
+  pr.SetLineWidth(kGridPen);
+  for (int k = 1; k <= 9; ++k) {
+    const double y = (kBoxTop + 0.06 * k) * h;
+    pr.Line(kBoxLeft * w, y, kBoxRight * w, y, color::Black);
+  }
+  for (int k = 1; k <= 19; ++k) {
+    const double y = (kBoxTop + 0.03 * k) * h;
+    pr.Line(kBoxLeft * w, y, (kBoxLeft + 0.01) * w, y, color::Black);
+  }
+  for (int k = 1; k <= 9; ++k) {
+    const double x = (kBoxLeft + 0.075 * k) * w;
+    pr.Line(x, kBoxTop * h, x, kBoxBottom * h, color::Black);
+  }
+  for (int k = 1; k <= 49; ++k) {
+    const double x = (kBoxLeft + 0.015 * k) * w;
+    pr.Line(x, 0.69 * h, x, kBoxBottom * h, color::Black);
+  }
+
+  // The box around the accelerometer column of the status block.
+  pr.SetLineWidth(kFramePen);
+  const double left = 0.074 * w, top = 0.75 * h;
+  Rect(pr, left, top, left + 0.2217 * w, top + 0.2 * h);
+}
+
+void PrintReportText(Program& p) {
+  auto& pr = p.platform.GetPrinter();
+  auto& win = p.win;
+  auto cap = [&](LabelId id) { return win.Lbl(id).Caption; };
+  const auto& rec = p.profile.Record;
+  pr.SetFontSize(kTextPoints);
+
+  // Status block, column by column.
+  const std::array<double, 4> col = {0.075, 0.297, 0.518, 0.74};
+  const std::array<double, 4> rowY = {0.755, 0.805, 0.855, 0.905};
+  const std::array<std::array<std::string, 4>, 4> block = {{
+      {" ACC.MODEL# " + rec.AccelModel, " ACC.SERIAL# " + rec.AccelSerial,
+       cap(LabelId::lblTestLevel), cap(LabelId::lblDuration)},
+      {cap(LabelId::lblShockNo), cap(LabelId::lblElapsedTime), cap(LabelId::lblTime),
+       cap(LabelId::lblDate)},
+      {cap(LabelId::lblDref), cap(LabelId::lblVref), cap(LabelId::lblAref),
+       cap(LabelId::lblProfile)},
+      {cap(LabelId::lblDisp), cap(LabelId::lblVel), cap(LabelId::lblAccBottom),
+       cap(LabelId::lblComp)},
+  }};
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 4; ++r) Put(p, col[c], rowY[r], block[c][r], color::Black);
+
+  static constexpr std::array<LabelId, 9> kY = {LabelId::lblY0, LabelId::lblY1, LabelId::lblY2,
+                                                LabelId::lblY3, LabelId::lblY4, LabelId::lblY5,
+                                                LabelId::lblY6, LabelId::lblY7, LabelId::lblY8};
+  for (int k = 0; k < 9; ++k) {
+    const double x = k < 5 ? 0.108 : (k == 5 ? 0.11 : 0.1);
+    Put(p, x, 0.09 + 0.06 * k, cap(kY[k]), color::Black);
+  }
+  static constexpr std::array<LabelId, 5> kX = {LabelId::lblX1, LabelId::lblX2, LabelId::lblX3,
+                                                LabelId::lblX4, LabelId::lblX5};
+  for (int k = 0; k < 5; ++k) Put(p, 0.28 + 0.15 * k, 0.71, cap(kX[k]), color::Black);
+
+  Put(p, 0.2, 0.07, cap(LabelId::lblTestTitle), color::Black);
+  const std::string banner = display::DealerBanner(p.profile.DealerIndex);
+  if (!banner.empty()) {
+    pr.SetFontSize(kBannerPoints);
+    const double x = std::fmax((W(p) - pr.TextWidth(banner)) / 2, 0.03 * W(p));
+    pr.Text(x, 0.039 * H(p), banner, color::Black);
+    pr.SetFontSize(kTextPoints);
+  }
+
+  const float yz = p.plot.YZoom;
+  auto number = [&](double fy, float times) {
+    Put(p, 0.1, fy, common::NumberText(yz * times), color::Black);
+  };
+  if (win.Checked(MenuId::mnuViewSRS)) {
+    Put(p, 0.5, 0.71, " HZ.", color::Black);
+    Put(p, 0.175, 0.12, " SHOCK RESPONSE SPECTRUM ", color::White);
+    number(0.63, 20);
+    number(0.69, 0);
+  } else {
+    Put(p, 0.5, 0.71, "MSEC", color::Black);
+    Put(p, 0.5, 0.12, p.plot.PlotTitle, color::White);
+    const float units = p.Row(row::UnitSystem);
+    if (units == 0) {
+      Put(p, 0.225, 0.12, "ACCELERATION- G-Peak", color::LightRed);
+      Put(p, 0.225, 0.18, "VELOCITY- IPS-Peak", color::Yellow);
+      Put(p, 0.225, 0.24, "DISPLACEMENT- MILSp-p (X10)", color::LightMagenta);
+      number(0.63, -80);
+      number(0.69, -100);
+    } else if (units == 1) {
+      Put(p, 0.175, 0.12, "ACCELERATION- M/Sec.^2", color::LightRed);
+      Put(p, 0.175, 0.18, "VELOCITY- CM/Sec.", color::Yellow);
+      Put(p, 0.175, 0.24, "DISPLACEMENT- MM-pk (X10)", color::Magenta);
+      number(0.63, -800);
+      number(0.69, -1000);
+    }
+    Put(p, 0.13, 0.71, common::NumberText(0.0f), color::Black);
+  }
+
+  static constexpr const char* kLegend[16] = {"Ch#1---",  "Ch#2---",  "Ch#3---",  "Ch#4---",
+                                              "Ch#5- -",  "Ch#6- -",  "Ch#7- -",  "Ch#8- -",
+                                              "Ch#9---",  "Ch#10---", "Ch#11---", "Ch#12---",
+                                              "Ch#13- -", "Ch#14- -", "Ch#15- -", "Ch#16- -"};
+  for (int c = 1; c <= 16; ++c)
+    if (Admitted(p, c) && win.Checked(MenuId::mnuViewResponse, c - 1))
+      Put(p, 0.155, 0.12 + 0.03 * (c - 1), kLegend[c - 1], display::ChannelColor(c));
+
+  Put(p, 0.5, 0.18, rec.SubTitle1, color::White);
+  Put(p, 0.5, 0.24, rec.SubTitle2, color::White);
+}
+
+void PrintPlot(Program& p) {
+  auto& w = p.win;
+  p.platform.GetPrinter().SetLineWidth(kTracePen);
+  if (w.Checked(MenuId::mnuViewTest)) {
+    TestProfile(p);
+    if (w.Checked(MenuId::mnuViewAbort)) AbortLimits(p);
+  }
+  // The same channels as on the screen: before equalisation in Auto mode only the
+  // control channels of the two boards.
+  const bool all = p.control.SystemEqualized != 0 || p.Row(row::ControlMode) != 0;
+  for (int c = 1; c <= 16; ++c) {
+    if (!Admitted(p, c) || !w.Checked(MenuId::mnuViewResponse, c - 1)) continue;
+    if (c == 1 || c == 9 || all) ResponseChannel(p, c);
+  }
+  if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p);
+  if (w.Checked(MenuId::mnuViewSRS)) Spectrum(p);
+}
+
+void PrintReport(Program& p) {
+  auto& pr = p.platform.GetPrinter();
+  // A page that failed is gone with its document, so Retry prints the whole page again.
+  common::RetryCancel(p.platform, [&] {
+    pr.SetIntSetting(kPageLayout);
+    if (p.files.ReportLoaded) {
+      pr.PrintFormImage();
+    } else {
+      DrawPrintFrame(p);
+      PrintReportText(p);
+      PrintPlot(p);
+    }
+    EndPage(p);
+  });
+}
+
+}  // namespace print
