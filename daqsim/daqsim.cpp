@@ -60,6 +60,9 @@ struct Failure {
 struct Config {
   bool Present[kBoards] = {true, true};
   double ShakerGain = 32;  // G per volt of drive
+  // Load factor of the shaker: the amplifier inverts, and the drive it needs carries
+  // Load x acceleration plus 0.075 x its running sum. 0: a plain proportional shaker.
+  double Load = 1;
   double Sens[16];         // mV/G
   double Noise = 0.005;    // G
   unsigned Seed = 1;
@@ -79,6 +82,8 @@ struct Dac {
   float Freq = 0;
   bool Armed = false, Playing = false;
   std::vector<uint16_t> Played;
+  std::vector<double> Accel;  // the shaker's answer to Played, built at first use
+  bool AccelValid = false;
 };
 
 struct Board {
@@ -171,6 +176,7 @@ void Configure(bool keepBoards) {
     }
   }
   c.ShakerGain = EnvNumber("DAQSIM_SHAKER_GAIN", c.ShakerGain);
+  c.Load = EnvNumber("DAQSIM_LOAD", c.Load);
   if (const char* s = Env("DAQSIM_SENSITIVITY")) {
     auto items = Split(s, ',');
     for (int k = 0; k < 16 && !items.empty(); ++k) {
@@ -312,9 +318,25 @@ double AccelAt(long t) {
   long i = t;
   if (d.ClockSource != 2 && m.Freq > 0 && d.Freq > 0)
     i = static_cast<long>(std::floor(t * static_cast<double>(d.Freq) / m.Freq));
-  uint16_t u = i < static_cast<long>(d.Played.size()) ? d.Played[i] : d.Played.back();
-  double volts = (u - 32768.0) / 32768.0 * m.DriveLevel / 400.0;
-  return g.Cfg.ShakerGain * volts;
+  Dac& out = g.B[0].Out[0];
+  if (!out.AccelValid) {
+    // The shaker's motion for the whole output: with a load, each sample solves
+    // -gain x volts = Load x a + 0.075 x (running sum of a) / (0.25 M).
+    double m4 = m.Freq > 0 ? 0.25 * m.Freq / 1280.0 : 1.0;
+    out.Accel.assign(out.Played.size(), 0.0);
+    double sum = 0;
+    for (size_t k = 0; k < out.Played.size(); ++k) {
+      double volts = (out.Played[k] - 32768.0) / 32768.0 * m.DriveLevel / 400.0;
+      double a = g.Cfg.ShakerGain * volts;
+      if (g.Cfg.Load > 0) {
+        a = (-a - 0.075 * sum) / g.Cfg.Load;
+        sum += a / m4;
+      }
+      out.Accel[k] = a;
+    }
+    out.AccelValid = true;
+  }
+  return i < static_cast<long>(out.Accel.size()) ? out.Accel[i] : out.Accel.back();
 }
 
 bool CurrentOn(const Board& b, int chan) {
@@ -382,6 +404,7 @@ void OnPortA(Board& b, int32_t v) {
   if ((prev & 16) && !(v & 16)) b.Bits24 = 0;
   if (rose(16)) {
     b.DriveLevel = static_cast<int32_t>(b.Shift24 & 0xFFF);
+    g.B[0].Out[0].AccelValid = false;
     b.HighField = static_cast<int32_t>(b.Shift24 >> 12);
     if (b.DriveLevel > b.MaxDriveLevel) b.MaxDriveLevel = b.DriveLevel;
     ++b.WordsLatched;
@@ -743,6 +766,7 @@ DAQX_API int32_t daqDacWaveSoftTrig(int32_t handle, int32_t device, int32_t chan
                [&](Dac& d) -> int32_t {
                  if (!d.Armed || !d.Buf) return kNotArmed;
                  d.Played.assign(d.Buf, d.Buf + d.Count);
+                 d.AccelValid = false;
                  d.Playing = true;
                  Board& b = *Find(handle);
                  if (&d == &b.Out[0]) {

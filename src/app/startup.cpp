@@ -37,6 +37,8 @@ void MainInitialize(Program& p) {
     p.run.SavedPrinterFloat = p.platform.GetPrinter().FloatSetting();
     p.win.Shown = true;
   }
+  // The window appears now, at its real size, before the first drawing.
+  p.platform.Refresh();
   StopTest(p);
   profile::RecomputeProfile(p);
 }
