@@ -4,7 +4,7 @@ set -e
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 "$ROOT/scripts/deps.sh"
 cmake -S "$ROOT" -B "$ROOT/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$ROOT/build" --target krx8
+cmake --build "$ROOT/build" --target krx8 daqx
 mkdir -p "$ROOT/run"
 for f in KRXFileC.000 KRX8Cal.Dat; do
   [ -f "$ROOT/run/$f" ] || { [ -f "$ROOT/sample/$f" ] && cp "$ROOT/sample/$f" "$ROOT/run/$f"; } || true
