@@ -63,8 +63,8 @@ struct Config {
   // Load factor of the shaker: the amplifier inverts, and the drive it needs carries
   // Load x acceleration plus 0.075 x its running sum. 0: a plain proportional shaker.
   double Load = 1;
-  double Sens[16];         // mV/G
-  double Noise = 0.005;    // G
+  double Sens[16];       // mV/G
+  double Noise = 0.005;  // G
   unsigned Seed = 1;
   long BusyPolls = 3;
   bool Hang = false;

@@ -12,42 +12,77 @@ namespace {
 
 void DispatchMenu(Program& p, ui::MenuId id, int index) {
   switch (ui::Def(id).OwnerModule) {
-    case ui::Owner::App: OnMenu(p, id, index); break;
-    case ui::Owner::Profile: profile::OnMenu(p, id, index); break;
-    case ui::Owner::Control: control::OnMenu(p, id, index); break;
-    case ui::Owner::Daq: daq::OnMenu(p, id, index); break;
-    case ui::Owner::Files: files::OnMenu(p, id, index); break;
-    case ui::Owner::Display: display::OnMenu(p, id, index); break;
-    case ui::Owner::Print: print::OnMenu(p, id, index); break;
+    case ui::Owner::App:
+      OnMenu(p, id, index);
+      break;
+    case ui::Owner::Profile:
+      profile::OnMenu(p, id, index);
+      break;
+    case ui::Owner::Control:
+      control::OnMenu(p, id, index);
+      break;
+    case ui::Owner::Daq:
+      daq::OnMenu(p, id, index);
+      break;
+    case ui::Owner::Files:
+      files::OnMenu(p, id, index);
+      break;
+    case ui::Owner::Display:
+      display::OnMenu(p, id, index);
+      break;
+    case ui::Owner::Print:
+      print::OnMenu(p, id, index);
+      break;
   }
 }
 
 void Dispatch(Program& p, const Event& e) {
   switch (e.Kind) {
-    case EventKind::SplashDone: MainInitialize(p); break;
-    case EventKind::Menu: DispatchMenu(p, e.Menu, e.Index); break;
+    case EventKind::SplashDone:
+      MainInitialize(p);
+      break;
+    case EventKind::Menu:
+      DispatchMenu(p, e.Menu, e.Index);
+      break;
     case EventKind::Button:
       switch (e.Button) {
-        case ui::ButtonId::cmdEqual: EqualizeCommand(p); break;
-        case ui::ButtonId::cmdPreTest: PreTestCommand(p); break;
-        case ui::ButtonId::cmdStart: StartCommand(p); break;
-        default: break;
+        case ui::ButtonId::cmdEqual:
+          EqualizeCommand(p);
+          break;
+        case ui::ButtonId::cmdPreTest:
+          PreTestCommand(p);
+          break;
+        case ui::ButtonId::cmdStart:
+          StartCommand(p);
+          break;
+        default:
+          break;
       }
       break;
     case EventKind::SpinUp:
     case EventKind::SpinDown: {
       bool up = e.Kind == EventKind::SpinUp;
-      if (e.Spin == ui::SpinId::SpnLevel) SpnLevel(p, up);
-      else display::ZoomSpin(p, e.Spin, up);
+      if (e.Spin == ui::SpinId::SpnLevel)
+        SpnLevel(p, up);
+      else
+        display::ZoomSpin(p, e.Spin, up);
       break;
     }
-    case EventKind::Key: KeyPress(p, e.Key); break;
-    case EventKind::Timer: TimerTick(p, e.Timer); break;
-    case EventKind::PlotMouseDown: display::PlotMouseDown(p, e.X, e.Y); break;
+    case EventKind::Key:
+      KeyPress(p, e.Key);
+      break;
+    case EventKind::Timer:
+      TimerTick(p, e.Timer);
+      break;
+    case EventKind::PlotMouseDown:
+      display::PlotMouseDown(p, e.X, e.Y);
+      break;
     case EventKind::ImageClick:
       if (e.Image == ui::ImageId::Image3) StopTest(p);
       break;
-    case EventKind::Unload: Unload(p); break;
+    case EventKind::Unload:
+      Unload(p);
+      break;
   }
 }
 

@@ -26,7 +26,7 @@ struct Event {
   ui::SpinId Spin = ui::SpinId::SpnLevel;
   ui::TimerId Timer = ui::TimerId::tmrTimer1;
   ui::ImageId Image = ui::ImageId::Image3;
-  int Key = 0;         // the key's character code
+  int Key = 0;          // the key's character code
   double X = 0, Y = 0;  // plot coordinates in pixels
 
   static Event MenuClick(ui::MenuId id, int index = 0) {

@@ -3,10 +3,9 @@
 #include "app/keys.h"
 #include "app/menus.h"
 #include "app/remote.h"
-
 #include "common/rounding.h"
-#include "daq/discovery.h"
 #include "daq/digital.h"
+#include "daq/discovery.h"
 #include "display/plot.h"
 #include "files/calibration.h"
 #include "profile/profile_file.h"
@@ -18,8 +17,10 @@ using ui::MenuId;
 
 std::string SplashDealerText(int dealerIndex) {
   switch (dealerIndex) {
-    case 5: return "Shock Test Systems";
-    default: return "Vibration Test Equipment";
+    case 5:
+      return "Shock Test Systems";
+    default:
+      return "Vibration Test Equipment";
   }
 }
 
@@ -111,7 +112,9 @@ void AboutSoftware(Program& p) {
           "For technical support contact Shock Test Systems\r\n"
           "Service department, Monday to Friday";
       break;
-    default: contact = "For technical support contact your dealer"; break;
+    default:
+      contact = "For technical support contact your dealer";
+      break;
   }
   p.platform.MessageBox(
       "   KRX-8 Windows 'Xp/Vista/7 32 bit Ver. 2.411, 4/05/2013 \r\n\r\n" + contact,
@@ -129,18 +132,35 @@ void WhatsNew(Program& p) {
       ui::Buttons::OK, ui::Icon::None, "What's New");
 }
 
-void HelpFile(Program& p) { p.platform.ShowHelp(kHelpFile); }
+void HelpFile(Program& p) {
+  p.platform.ShowHelp(kHelpFile);
+}
 
 bool OnMenu(Program& p, ui::MenuId id, int index) {
   switch (id) {
-    case MenuId::mnuExit: ExitCommand(p); return true;
-    case MenuId::mnuHelpAboutSoftware: AboutSoftware(p); return true;
-    case MenuId::mnuHelpNew: WhatsNew(p); return true;
-    case MenuId::mnuHelpHelp: HelpFile(p); return true;
-    case MenuId::mnuHelpKeyboard: KeyboardHelp(p); return true;
-    case MenuId::mnuInputsRemote: ToggleRemoteInputs(p); return true;
-    case MenuId::mnuInputsDllControl: ToggleControlFile(p); return true;
-    default: break;
+    case MenuId::mnuExit:
+      ExitCommand(p);
+      return true;
+    case MenuId::mnuHelpAboutSoftware:
+      AboutSoftware(p);
+      return true;
+    case MenuId::mnuHelpNew:
+      WhatsNew(p);
+      return true;
+    case MenuId::mnuHelpHelp:
+      HelpFile(p);
+      return true;
+    case MenuId::mnuHelpKeyboard:
+      KeyboardHelp(p);
+      return true;
+    case MenuId::mnuInputsRemote:
+      ToggleRemoteInputs(p);
+      return true;
+    case MenuId::mnuInputsDllControl:
+      ToggleControlFile(p);
+      return true;
+    default:
+      break;
   }
   if (OnTestMenu(p, id, index)) return true;
   return OnRunMenu(p, id, index);

@@ -59,8 +59,12 @@ std::string PlainText(double v, int digits) {
 
 }  // namespace
 
-std::string NumberText(float v) { return PlainText(static_cast<double>(v), 7); }
-std::string NumberTextDouble(double v) { return PlainText(v, 15); }
+std::string NumberText(float v) {
+  return PlainText(static_cast<double>(v), 7);
+}
+std::string NumberTextDouble(double v) {
+  return PlainText(v, 15);
+}
 
 std::string PromptDefaultText(float v) {
   std::string s = NumberText(v);
@@ -83,7 +87,8 @@ std::string FormatMask(double v, const std::string& mask) {
   double a = std::fabs(v);
   // Decimal rounding of the shown digits: halves away from zero, as picture formats do.
   char buf[400];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, std::round(a * std::pow(10.0, decimals)) / std::pow(10.0, decimals));
+  std::snprintf(buf, sizeof buf, "%.*f", decimals,
+                std::round(a * std::pow(10.0, decimals)) / std::pow(10.0, decimals));
   std::string digits(buf);
   std::string intPart = digits, fracPart;
   size_t dp = digits.find('.');
@@ -119,8 +124,10 @@ std::string FormatMask(double v, const std::string& mask) {
   for (char m : intMask) {
     if (m == '#' || m == '0') {
       int idx = k - (positions - len);
-      if (k == 0 && len > positions) out += intPart.substr(0, len - positions + 1);
-      else if (idx >= 0) out += intPart[idx];
+      if (k == 0 && len > positions)
+        out += intPart.substr(0, len - positions + 1);
+      else if (idx >= 0)
+        out += intPart[idx];
       ++k;
     } else {
       out += m;
@@ -176,8 +183,10 @@ bool ParseNumber(const std::string& text, double& out) {
   if (i != t.size()) return false;
   std::string c = t[0] == '+' ? t.substr(1) : t;
   // from_chars: "." is the point whatever the locale; ".5" needs a leading zero for it.
-  if (c[0] == '.') c = std::string("0") + c;
-  else if (c[0] == '-' && c.size() > 1 && c[1] == '.') c = std::string("-0") + c.substr(1);
+  if (c[0] == '.')
+    c = std::string("0") + c;
+  else if (c[0] == '-' && c.size() > 1 && c[1] == '.')
+    c = std::string("-0") + c.substr(1);
   double v = 0;
   auto res = std::from_chars(c.data(), c.data() + c.size(), v);
   if (res.ec != std::errc() || res.ptr != c.data() + c.size() || !std::isfinite(v)) return false;
@@ -191,8 +200,10 @@ std::string ShortestFloatText(float v) {
   auto res = std::to_chars(buf, buf + sizeof buf, v);
   std::string s(buf, res.ptr);
   // Plain decimal form only when short; to_chars may give an exponent form.
-  if (s.rfind("0.", 0) == 0) s.erase(0, 1);
-  else if (s.rfind("-0.", 0) == 0) s.erase(1, 1);
+  if (s.rfind("0.", 0) == 0)
+    s.erase(0, 1);
+  else if (s.rfind("-0.", 0) == 0)
+    s.erase(1, 1);
   return s;
 }
 

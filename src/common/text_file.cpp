@@ -56,13 +56,11 @@ std::string TextReader::ReadField(bool& quoted) {
     out = data_.substr(pos_, end - pos_);
     pos_ = end < data_.size() ? end + 1 : end;
     // Skip to the separator.
-    while (pos_ < data_.size() && data_[pos_] != ',' && data_[pos_] != '\r' &&
-           data_[pos_] != '\n')
+    while (pos_ < data_.size() && data_[pos_] != ',' && data_[pos_] != '\r' && data_[pos_] != '\n')
       ++pos_;
   } else {
     size_t start = pos_;
-    while (pos_ < data_.size() && data_[pos_] != ',' && data_[pos_] != '\r' &&
-           data_[pos_] != '\n')
+    while (pos_ < data_.size() && data_[pos_] != ',' && data_[pos_] != '\r' && data_[pos_] != '\n')
       ++pos_;
     out = data_.substr(start, pos_ - start);
     while (!out.empty() && (out.back() == ' ' || out.back() == '\t')) out.pop_back();
@@ -113,7 +111,9 @@ void TextWriter::WriteLine(const std::vector<std::string>& items) {
   buf_ += "\r\n";
 }
 
-void TextWriter::Commit() { WriteFileAtomically(path_, buf_); }
+void TextWriter::Commit() {
+  WriteFileAtomically(path_, buf_);
+}
 
 std::string Quoted(const std::string& text) {
   std::string t = text;

@@ -1,5 +1,7 @@
 #include "app/menus.h"
 
 namespace control {
-bool OnMenu(Program&, ui::MenuId, int) { return false; }
+bool OnMenu(Program&, ui::MenuId, int) {
+  return false;
+}
 }  // namespace control

@@ -3,7 +3,7 @@
 #include "app/program.h"
 
 namespace files {
-void SaveTestReport(Program& p);      // the report picture under the report file name
-void ExportTestData(Program& p);      // the test data file
+void SaveTestReport(Program& p);  // the report picture under the report file name
+void ExportTestData(Program& p);  // the test data file
 }  // namespace files
 #include "print/report_page.h"  // print::PrintReport, the automatic print

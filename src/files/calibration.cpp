@@ -32,7 +32,6 @@ bool RetryLoading(ui::Platform& platform, F&& statement) {
   }
 }
 
-
 }  // namespace
 
 std::string CalFactorText(float v) {
@@ -43,8 +42,7 @@ std::string CalFactorText(float v) {
 
 void LoadCalFactors(Program& p) {
   common::TextReader reader("");
-  if (!RetryLoading(p.platform, [&] { reader = common::TextReader::Open(kCalFileName); }))
-    return;
+  if (!RetryLoading(p.platform, [&] { reader = common::TextReader::Open(kCalFileName); })) return;
   ReadCalFactors(p, reader);
 }
 

@@ -68,7 +68,7 @@ inline constexpr std::array<int, 16> kCurrentSourceRow = {11,  12,  41,  42,  75
 struct ShockProfile {
   std::array<float, kRows> Value{};
   std::array<std::array<float, 5>, kRows> Aux{};  // Aux1..Aux5, carried only
-  std::array<std::string, kRows> Label{};          // carried only
+  std::array<std::string, kRows> Label{};         // carried only
   std::string TestTitle;
   std::string AccelModel;
   std::string AccelSerial;

@@ -1,7 +1,5 @@
 #include "qt/main_window.h"
 
-#include <cmath>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
@@ -12,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "qt/palette.h"
 
@@ -240,9 +239,9 @@ void MainWindow::BuildBody() {
   add(L::Label9, 0, 1);
   add(L::Label2, 1, 1);
   ++r;
-  for (L id : {L::lblShockNo, L::lblElapsedTime, L::lblTime, L::lblDate, L::lblProfile,
-               L::lblAbort, L::lblPreTest, L::lblTestLevel, L::lblDuration, L::lblComp, L::lblAref,
-               L::lblVref, L::lblDref, L::lblAccBottom, L::lblVel, L::lblDisp}) {
+  for (L id : {L::lblShockNo, L::lblElapsedTime, L::lblTime, L::lblDate, L::lblProfile, L::lblAbort,
+               L::lblPreTest, L::lblTestLevel, L::lblDuration, L::lblComp, L::lblAref, L::lblVref,
+               L::lblDref, L::lblAccBottom, L::lblVel, L::lblDisp}) {
     add(id);
     ++r;
   }
@@ -302,7 +301,8 @@ void MainWindow::BuildBody() {
   auto* cmds = new QHBoxLayout;
   const char* names[3] = {"cmdEqual", "cmdPreTest", "cmdStart"};
   for (int i = 0; i < 3; ++i) {
-    auto* b = new QPushButton(QString::fromStdString(prog_.win.Button(static_cast<ui::ButtonId>(i)).Caption), central);
+    auto* b = new QPushButton(
+        QString::fromStdString(prog_.win.Button(static_cast<ui::ButtonId>(i)).Caption), central);
     b->setObjectName(names[i]);
     b->setAccessibleName(names[i]);
     b->setAccessibleDescription(names[i]);
@@ -384,8 +384,10 @@ void MainWindow::Sync() {
     const ui::Timer& t = w.GetTimer(static_cast<ui::TimerId>(i));
     if (t.Epoch == timerEpochs_[i]) continue;
     timerEpochs_[i] = t.Epoch;
-    if (t.Enabled && t.Interval > 0) timers_[i]->start(t.Interval);
-    else timers_[i]->stop();
+    if (t.Enabled && t.Interval > 0)
+      timers_[i]->start(t.Interval);
+    else
+      timers_[i]->stop();
   }
   plotArea_->plot->update();
   if (w.Shown && !isVisible() && !closing_) show();

@@ -18,7 +18,9 @@ namespace qtui {
 QtPlatform::QtPlatform()
     : printer_([this] { return canvas_.Picture(); }), rng_(std::random_device{}()) {}
 
-QWidget* QtPlatform::Parent() const { return window_ && window_->isVisible() ? window_ : nullptr; }
+QWidget* QtPlatform::Parent() const {
+  return window_ && window_->isVisible() ? window_ : nullptr;
+}
 
 void QtPlatform::SyncWindow() {
   if (window_) window_->Sync();
@@ -32,26 +34,47 @@ ui::Answer QtPlatform::MessageBox(const std::string& text, ui::Buttons b, ui::Ic
   box.setWindowTitle(title.empty() ? QString("KRX8VAV") : QString::fromStdString(title));
   box.setText(QString::fromStdString(text));
   switch (i) {
-    case ui::Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case ui::Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case ui::Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case ui::Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case ui::Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case ui::Icon::Critical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case ui::Icon::Question:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case ui::Icon::Exclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case ui::Icon::Information:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case ui::Icon::None:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
   }
   switch (b) {
-    case ui::Buttons::OK: box.setStandardButtons(QMessageBox::Ok); break;
-    case ui::Buttons::OKCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case ui::Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case ui::Buttons::OK:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case ui::Buttons::OKCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case ui::Buttons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
     case ui::Buttons::RetryCancel:
       box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
       break;
   }
   switch (box.exec()) {
-    case QMessageBox::Yes: return ui::Answer::Yes;
-    case QMessageBox::No: return ui::Answer::No;
-    case QMessageBox::Retry: return ui::Answer::Retry;
-    case QMessageBox::Cancel: return ui::Answer::Cancel;
-    case QMessageBox::Ok: return ui::Answer::OK;
+    case QMessageBox::Yes:
+      return ui::Answer::Yes;
+    case QMessageBox::No:
+      return ui::Answer::No;
+    case QMessageBox::Retry:
+      return ui::Answer::Retry;
+    case QMessageBox::Cancel:
+      return ui::Answer::Cancel;
+    case QMessageBox::Ok:
+      return ui::Answer::OK;
     default:
       // Closing the box with Escape or the title bar counts as its cancelling answer.
       if (b == ui::Buttons::YesNo) return ui::Answer::No;
@@ -64,9 +87,9 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
                                  const std::string& def) {
   SyncWindow();
   bool ok = false;
-  QString s = QInputDialog::getText(Parent(), QString::fromStdString(title),
-                                    QString::fromStdString(prompt), QLineEdit::Normal,
-                                    QString::fromStdString(def), &ok);
+  QString s =
+      QInputDialog::getText(Parent(), QString::fromStdString(title), QString::fromStdString(prompt),
+                            QLineEdit::Normal, QString::fromStdString(def), &ok);
   return ok ? s.toStdString() : std::string();
 }
 
@@ -98,14 +121,14 @@ std::string RunFileDialog(QWidget* parent, bool save, const std::string& title,
 }
 }  // namespace
 
-std::string QtPlatform::OpenFileDialog(const std::string& title, const std::string& filter,
-                                       int idx, const std::string& name) {
+std::string QtPlatform::OpenFileDialog(const std::string& title, const std::string& filter, int idx,
+                                       const std::string& name) {
   SyncWindow();
   return RunFileDialog(Parent(), false, title, filter, idx, name);
 }
 
-std::string QtPlatform::SaveFileDialog(const std::string& title, const std::string& filter,
-                                       int idx, const std::string& name) {
+std::string QtPlatform::SaveFileDialog(const std::string& title, const std::string& filter, int idx,
+                                       const std::string& name) {
   SyncWindow();
   return RunFileDialog(Parent(), true, title, filter, idx, name);
 }
@@ -116,11 +139,15 @@ bool QtPlatform::PrinterSetupDialog() {
   return dlg.exec() == QDialog::Accepted;
 }
 
-void QtPlatform::ClipboardClear() { QApplication::clipboard()->clear(); }
+void QtPlatform::ClipboardClear() {
+  QApplication::clipboard()->clear();
+}
 void QtPlatform::ClipboardSetText(const std::string& t) {
   QApplication::clipboard()->setText(QString::fromStdString(t));
 }
-void QtPlatform::ClipboardSetPlot() { QApplication::clipboard()->setImage(canvas_.Picture()); }
+void QtPlatform::ClipboardSetPlot() {
+  QApplication::clipboard()->setImage(canvas_.Picture());
+}
 
 double QtPlatform::SecondsSinceMidnight() {
   QTime t = QTime::currentTime();
@@ -149,7 +176,9 @@ void QtPlatform::ShowHelp(const std::string&) {
   dlg->show();
 }
 
-double QtPlatform::Random() { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
+double QtPlatform::Random() {
+  return std::uniform_real_distribution<double>(0.0, 1.0)(rng_);
+}
 
 void QtPlatform::Refresh() {
   SyncWindow();

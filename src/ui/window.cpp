@@ -25,16 +25,25 @@ constexpr std::array<std::string_view, kLabelCount> kLabelCaptions = {
 };
 }  // namespace
 
-const std::array<MenuDef, kMenuCount>& MenuTree() { return kTree; }
-const MenuDef& Def(MenuId id) { return kTree[static_cast<int>(id)]; }
+const std::array<MenuDef, kMenuCount>& MenuTree() {
+  return kTree;
+}
+const MenuDef& Def(MenuId id) {
+  return kTree[static_cast<int>(id)];
+}
 
 int ArraySlot(MenuId id) {
   switch (id) {
-    case MenuId::mnuSystemCalGain: return 0;
-    case MenuId::mnuInputsSens: return 1;
-    case MenuId::mnuInputsCurrent: return 2;
-    case MenuId::mnuViewResponse: return 3;
-    default: return -1;
+    case MenuId::mnuSystemCalGain:
+      return 0;
+    case MenuId::mnuInputsSens:
+      return 1;
+    case MenuId::mnuInputsCurrent:
+      return 2;
+    case MenuId::mnuViewResponse:
+      return 3;
+    default:
+      return -1;
   }
 }
 
@@ -52,7 +61,9 @@ MenuId MenuByName(std::string_view name) {
   return MenuId::None;
 }
 
-std::string_view LabelName(LabelId id) { return kLabelNames[static_cast<int>(id)]; }
+std::string_view LabelName(LabelId id) {
+  return kLabelNames[static_cast<int>(id)];
+}
 LabelId LabelByName(std::string_view name) {
   for (int i = 0; i < kLabelCount; ++i)
     if (kLabelNames[i] == name) return static_cast<LabelId>(i);

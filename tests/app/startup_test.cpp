@@ -1,6 +1,7 @@
+#include "app/startup.h"
+
 #include <gtest/gtest.h>
 
-#include "app/startup.h"
 #include "support/test_platform.h"
 
 using testing_support::Harness;
@@ -99,7 +100,9 @@ TEST(HelpMenu, AboutWhatsNewAndTheHelpFile) {
   ASSERT_EQ(h.plat.Boxes.size(), before + 2);
   const auto& about = h.plat.Boxes[before];
   EXPECT_EQ(about.Title, "About the KRX-8 Classical Shock Controller");
-  EXPECT_EQ(about.Text.rfind("   KRX-8 Windows 'Xp/Vista/7 32 bit Ver. 2.411, 4/05/2013 \r\n\r\n", 0), 0u);
+  EXPECT_EQ(
+      about.Text.rfind("   KRX-8 Windows 'Xp/Vista/7 32 bit Ver. 2.411, 4/05/2013 \r\n\r\n", 0),
+      0u);
   const auto& news = h.plat.Boxes[before + 1];
   EXPECT_EQ(news.Title, "What's New");
   EXPECT_EQ(news.Text.rfind(" What's New In This Version\r\n\r\n", 0), 0u);

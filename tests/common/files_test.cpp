@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path TempDir(const char* name) {
-  fs::path d = fs::temp_directory_path() / ("krx8_" + std::string(name) + "_" + std::to_string(getpid()));
+  fs::path d =
+      fs::temp_directory_path() / ("krx8_" + std::string(name) + "_" + std::to_string(getpid()));
   fs::remove_all(d);
   fs::create_directories(d);
   return d;

@@ -52,8 +52,8 @@ TEST(FormatMask, DigitPositionsAndLiterals) {
   EXPECT_EQ(FormatMask(-1.5, "##.#"), "-1.5");
   EXPECT_EQ(FormatMask(3.14159, "###.##"), "3.14");
   EXPECT_EQ(FormatMask(0.25, "0.00"), "0.25");
-  EXPECT_EQ(FormatMask(2.25, "##.#"), "2.3");    // halves away from zero in a picture
-  EXPECT_EQ(FormatMask(-0.04, "##.#"), ".");     // no "-" before a shown zero
+  EXPECT_EQ(FormatMask(2.25, "##.#"), "2.3");  // halves away from zero in a picture
+  EXPECT_EQ(FormatMask(-0.04, "##.#"), ".");   // no "-" before a shown zero
   EXPECT_EQ(FormatMask(55.0, "##.##"), "55.");
 }
 

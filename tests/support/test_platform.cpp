@@ -46,10 +46,14 @@ ui::Answer TestPlatform::MessageBox(const std::string& text, ui::Buttons b, ui::
     return a;
   }
   switch (b) {
-    case ui::Buttons::OK: return ui::Answer::OK;
-    case ui::Buttons::OKCancel: return ui::Answer::OK;
-    case ui::Buttons::YesNo: return ui::Answer::Yes;
-    case ui::Buttons::RetryCancel: return ui::Answer::Cancel;
+    case ui::Buttons::OK:
+      return ui::Answer::OK;
+    case ui::Buttons::OKCancel:
+      return ui::Answer::OK;
+    case ui::Buttons::YesNo:
+      return ui::Answer::Yes;
+    case ui::Buttons::RetryCancel:
+      return ui::Answer::Cancel;
   }
   return ui::Answer::OK;
 }

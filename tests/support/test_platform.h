@@ -128,8 +128,8 @@ class TestPlatform : public ui::Platform {
   std::vector<std::string> ClipboardTexts;
   int ClipboardPlots = 0, ClipboardClears = 0, Refreshes = 0, PrinterSetups = 0;
   bool Ended = false;
-  double NowMs = 0;              // virtual time since the test began
-  double StartSeconds = 36000;   // 10:00:00
+  double NowMs = 0;             // virtual time since the test began
+  double StartSeconds = 36000;  // 10:00:00
   RecordingCanvas Plot;
   RecordingPrinter Paper;
 

@@ -12,7 +12,8 @@ namespace {
 std::vector<std::string> ChildCaptions(MenuId parent) {
   std::vector<std::string> out;
   for (const auto& d : ui::MenuTree())
-    if (d.Parent == parent) out.emplace_back(d.Kind == ui::MenuKind::Sep ? "-" : std::string(d.Caption));
+    if (d.Parent == parent)
+      out.emplace_back(d.Kind == ui::MenuKind::Sep ? "-" : std::string(d.Caption));
   return out;
 }
 
@@ -22,11 +23,11 @@ TEST(MenuTree, TopMenusAndTheirItemsInOrder) {
   EXPECT_EQ(ChildCaptions(MenuId::None),
             (std::vector<std::string>{"&File", "&System", "&Inputs", "&Shock Setup", "&Test Setup",
                                       "Test &Run", "&View", "Tools", "&Help"}));
-  EXPECT_EQ(ChildCaptions(MenuId::mnuFile),
-            (std::vector<std::string>{"&Open Profile", "Open KRX-4 Profile", "Open &Report",
-                                      "&Save Profile", "Save Report", "Export Test Data", "-",
-                                      "Printer Setup", "Print Color", "&Print Report", "-",
-                                      "E&xit"}));
+  EXPECT_EQ(
+      ChildCaptions(MenuId::mnuFile),
+      (std::vector<std::string>{"&Open Profile", "Open KRX-4 Profile", "Open &Report",
+                                "&Save Profile", "Save Report", "Export Test Data", "-",
+                                "Printer Setup", "Print Color", "&Print Report", "-", "E&xit"}));
   EXPECT_EQ(ChildCaptions(MenuId::mnuRun),
             (std::vector<std::string>{"&Equalize", "&Pretest", "&Start", "&Abort"}));
   EXPECT_EQ(ChildCaptions(MenuId::mnuHelp),
