@@ -6,71 +6,9 @@
 #include "profile/kinematics.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"
+#include "support/test_platform.h"
 
 namespace {
-
-class QuietCanvas : public ui::Canvas {
- public:
-  int Width() const override { return 1000; }
-  int Height() const override { return 600; }
-  void Scale(double, double, double, double) override {}
-  void Clear(int) override {}
-  void Line(double, double, double, double, int) override {}
-  void Text(double, double, const std::string&, int) override {}
-  void SetFontSize(double) override {}
-  bool SavePicture(const std::string&) override { return true; }
-  bool LoadPicture(const std::string&) override { return true; }
-};
-
-class QuietPrinter : public ui::Printer {
- public:
-  double PageWidth() const override { return 12240; }
-  double PageHeight() const override { return 15840; }
-  void Scale(double, double, double, double) override {}
-  void SetFontSize(double) override {}
-  void Line(double, double, double, double, int) override {}
-  void Text(double, double, const std::string&, int) override {}
-  void PrintPlotImage(double, double, double, double) override {}
-  bool EndDoc() override { return true; }
-  int IntSetting() const override { return 1; }
-  void SetIntSetting(int) override {}
-  float FloatSetting() const override { return 1; }
-  void SetFloatSetting(float) override {}
-};
-
-class QuietPlatform : public ui::Platform {
- public:
-  ui::Answer MessageBox(const std::string&, ui::Buttons, ui::Icon, const std::string&) override {
-    return ui::Answer::OK;
-  }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override {
-    return "";
-  }
-  std::string OpenFileDialog(const std::string&, const std::string&, int,
-                             const std::string& n) override {
-    return n;
-  }
-  std::string SaveFileDialog(const std::string&, const std::string&, int,
-                             const std::string& n) override {
-    return n;
-  }
-  bool PrinterSetupDialog() override { return false; }
-  void ClipboardClear() override {}
-  void ClipboardSetText(const std::string&) override {}
-  void ClipboardSetPlot() override {}
-  double SecondsSinceMidnight() override { return 0; }
-  std::string ShortDate() override { return ""; }
-  std::string ShortTime() override { return ""; }
-  void ShowHelp(const std::string&) override {}
-  double Random() override { return 0.5; }
-  void Refresh() override {}
-  void EndProgram() override {}
-  ui::Canvas& PlotCanvas() override { return canvas; }
-  ui::Printer& GetPrinter() override { return printer; }
-
-  QuietCanvas canvas;
-  QuietPrinter printer;
-};
 
 enum class Case { Default, SlowestBuiltIn, HugeCustom };
 
@@ -95,7 +33,7 @@ void Prepare(Program& p, Case c) {
 }
 
 void BM_SynthesizePulse(benchmark::State& state) {
-  QuietPlatform platform;
+  testing_support::TestPlatform platform;
   Program p(platform);
   Prepare(p, static_cast<Case>(state.range(0)));
   for (auto _ : state) {
@@ -106,7 +44,7 @@ void BM_SynthesizePulse(benchmark::State& state) {
 }
 
 void BM_ComputeReferenceKinematics(benchmark::State& state) {
-  QuietPlatform platform;
+  testing_support::TestPlatform platform;
   Program p(platform);
   Prepare(p, static_cast<Case>(state.range(0)));
   profile::KinematicsTrace trace;
