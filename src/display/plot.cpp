@@ -7,6 +7,7 @@
 #include "display/axes.h"
 #include "display/draw.h"
 #include "display/inputs.h"
+#include "display/response.h"
 #include "display/spectrum.h"
 #include "display/status_panel.h"
 #include "profile/kinematics.h"
@@ -20,13 +21,6 @@ namespace {
 
 constexpr int kLastPoint = 1023;  // traces run over points 1..1023
 
-double SampleFactorOf(const Program& p) {
-  // A factor outside 1..8 would only come from a broken record; draw at 1 rather than
-  // divide by nothing.
-  int m = p.wave.SampleFactor;
-  return (m >= 1 && m <= 8) ? m : 1;
-}
-
 // The zoom factors come from the profile file as well as from the zoom steps; a value
 // outside their ranges would put every trace off the picture or divide by zero.
 void KeepZoomInRange(display::State& s) {
@@ -38,9 +32,8 @@ void KeepZoomInRange(display::State& s) {
   if (s.YZoom > 4) s.YZoom = 4;
 }
 
-// Values of one trace at its points; each quantity is drawn as one run of segments so
-// that the canvas gets them in order, colour by colour.
-using Points = std::array<float, profile::kWaveSamples>;
+// Each quantity of a trace is drawn as one run of segments so that the canvas gets them
+// in order, colour by colour.
 
 // Segments from point i-1 to point i for i = first..last; the trace starts from 0.
 void DrawTrace(const Program& p, Pen& pen, const Points& v, int first, int last, double s,
@@ -101,37 +94,13 @@ void ResponseChannel(Program& p, Pen& pen, int c) {
   p.plot.ResponsePeakA = p.plot.ResponsePeakV = p.plot.ResponsePeakD = 0;
   DrawPlotTitle(p, pen);
 
-  const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
-  const int k = c <= 8 ? c - 1 : c - 9;
-  const long n = p.daq.ScanStride;
-  const int z = p.daq.AdcZero;
-  const float scale = ChannelScale(p, c);
-  // A channel without a usable calibration reads as zero instead of infinities.
-  const bool usable = std::isfinite(scale) && scale != 0;
-  const bool smooth = p.Row(kSmoothResponseRow) == 1;
-  const double m = SampleFactorOf(p);
-  const float decayFrom = 9.1f * p.wave.PulseSamples;
-  auto at = [&](long i) { return static_cast<int32_t>(ScanSample(b, i * n + k)) - z; };
-
-  Points acc{}, vel{}, disp{};
-  float pv = 0, pd = 0;
+  ResponseTraces t;
+  ComputeResponse(p, c, 0.153, t);
+  const Points& acc = t.Accel;
+  const Points& vel = t.Velocity;
+  const Points& disp = t.Displacement;
   for (int i = 3; i <= 1022; ++i) {
-    float a = 0;
-    if (usable) {
-      // Differences and their sum in 32 bits: a full-scale sample minus the zero must
-      // neither overflow nor wrap.
-      if (smooth)
-        a = static_cast<float>((at(i - 2) + at(i - 1) + at(i) + at(i + 1)) * 0.25 / scale);
-      else
-        a = static_cast<float>(at(i) / static_cast<double>(scale));
-    }
-    const bool decay = i > decayFrom;
-    pv = static_cast<float>(decay ? 0.9 * pv : pv + a * 0.08 / (0.25 * m));
-    pd = static_cast<float>(decay ? 0.9 * pd : pd + pv * 0.153 / (0.25 * m));
-    acc[i] = a;
-    vel[i] = pv;
-    disp[i] = pd;
-
+    const float a = acc[i], pv = vel[i], pd = disp[i];
     if (std::fabs(a) > p.plot.ResponsePeakA) {
       p.plot.ResponsePeakA = std::fabs(a);
       p.plot.ChannelPeak[c] = p.plot.ResponsePeakA;

@@ -10,6 +10,7 @@
 #include "display/draw.h"
 #include "display/inputs.h"
 #include "display/plot.h"
+#include "display/response.h"
 #include "display/status_panel.h"
 
 namespace print {
@@ -54,10 +55,7 @@ double YZoomOf(const Program& p) {
   if (!(z >= 0.01f)) return std::isnan(z) ? 0.25 : 0.01;
   return z > 4 ? 4 : z;
 }
-double SampleFactorOf(const Program& p) {
-  int m = p.wave.SampleFactor;
-  return (m >= 1 && m <= 8) ? m : 1;
-}
+using display::SampleFactorOf;
 
 bool Colours(const Program& p) {
   return p.plot.PrintColorMode == 2;
@@ -76,7 +74,7 @@ void Put(Program& p, double fx, double fy, const std::string& text, int screenCo
 
 // Segments of one trace from point first-1 (value 0) onwards; the trace ends at the first
 // point past the right edge of the plot box. Segments with a non-finite end are left out.
-using Points = std::array<float, profile::kWaveSamples>;
+using display::Points;
 
 void Trace(Program& p, const Points& v, int first, int last, double s, int screenColor) {
   auto& pr = p.platform.GetPrinter();
@@ -158,34 +156,11 @@ void AbortLimits(Program& p) {
 }
 
 void ResponseChannel(Program& p, int c) {
-  const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
-  const int k = c <= 8 ? c - 1 : c - 9;
-  const long n = p.daq.ScanStride;
-  const int z = p.daq.AdcZero;
-  const float scale = display::ChannelScale(p, c);
-  const bool usable = std::isfinite(scale) && scale != 0;
-  const bool smooth = p.Row(display::kSmoothResponseRow) == 1;
-  const float decayFrom = 9.1f * p.wave.PulseSamples;
-  const Steps st = StepsOf(p);
-  auto at = [&](long i) { return static_cast<int32_t>(display::ScanSample(b, i * n + k)) - z; };
-
-  Points acc{}, vel{}, disp{};
-  float pv = 0, pd = 0;
-  for (int i = 3; i <= 1022; ++i) {
-    float a = 0;
-    if (usable) {
-      if (smooth)
-        a = static_cast<float>((at(i - 2) + at(i - 1) + at(i) + at(i + 1)) * 0.25 / scale);
-      else
-        a = static_cast<float>(at(i) / static_cast<double>(scale));
-    }
-    const bool decay = i > decayFrom;
-    pv = static_cast<float>(decay ? 0.9 * pv : pv + a * st.vel);
-    pd = static_cast<float>(decay ? 0.9 * pd : pd + pv * st.disp);
-    acc[i] = a;
-    vel[i] = pv;
-    disp[i] = pd;
-  }
+  display::ResponseTraces t;
+  display::ComputeResponse(p, c, 0.0153, t);
+  const Points& acc = t.Accel;
+  const Points& vel = t.Velocity;
+  const Points& disp = t.Displacement;
   const double sm = MotionScale(p);
   Trace(p, acc, 3, 1022, AccelScale(), display::ChannelColor(c));
   if (p.win.Checked(MenuId::mnuViewVel)) Trace(p, vel, 3, 1022, sm, color::Yellow);
