@@ -25,12 +25,12 @@ int main(int argc, char** argv) {
   qtui::MainWindow window(prog, platform.Canvas());
   platform.SetWindow(&window);
 
-  auto initialize = [&] {
-    window.Forward(app::Event::Of(app::EventKind::SplashDone));
-    if (reportStartup)
+  if (reportStartup)
+    window.OnFirstShown = [&clock] {
       std::fprintf(stderr, "krx8: main window shown %lld ms after launch\n",
                    static_cast<long long>(clock.elapsed()));
-  };
+    };
+  auto initialize = [&] { window.Forward(app::Event::Of(app::EventKind::SplashDone)); };
   if (noSplash) {
     QTimer::singleShot(0, initialize);
   } else {

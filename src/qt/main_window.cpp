@@ -390,7 +390,14 @@ void MainWindow::Sync() {
       timers_[i]->stop();
   }
   plotArea_->plot->update();
-  if (w.Shown && !isVisible() && !closing_) show();
+  if (w.Shown && !isVisible() && !closing_) {
+    show();
+    if (OnFirstShown) {
+      auto first = std::move(OnFirstShown);
+      OnFirstShown = nullptr;
+      first();
+    }
+  }
 }
 
 void MainWindow::Forward(const app::Event& e) {

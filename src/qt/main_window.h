@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <array>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -58,6 +59,8 @@ class MainWindow : public QMainWindow {
   void Forward(const app::Event& e);
   QWidget* FindControl(const QString& name) const;
   QAction* ActionFor(ui::MenuId id, int index = 0) const;
+  // Called once, when the window first appears.
+  std::function<void()> OnFirstShown;
 
  protected:
   void keyPressEvent(QKeyEvent* e) override;
