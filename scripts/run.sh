@@ -14,8 +14,10 @@ if [ -z "$DISPLAY" ] && [ -z "$WAYLAND_DISPLAY" ] && [ -z "$QT_QPA_PLATFORM" ]; 
   echo "No display found: starting the program under Xvfb on :99 (screenshot with DISPLAY=:99 import -window root shot.png)."
   Xvfb :99 -screen 0 1280x900x24 >/dev/null 2>&1 &
   XVFB=$!
-  trap 'kill $XVFB 2>/dev/null' EXIT
+  trap 'kill $XVFB 2>/dev/null' EXIT INT TERM
   sleep 1
   export DISPLAY=:99
+  "$ROOT/build/krx8" "$@"
+  exit $?
 fi
 exec "$ROOT/build/krx8" "$@"
