@@ -69,7 +69,7 @@ void Dispatch(Program& p, const Event& e) {
       break;
     }
     case EventKind::Key:
-      KeyPress(p, e.Key);
+      HandleKey(p, e.Key);
       break;
     case EventKind::Timer:
       TimerTick(p, e.Timer);

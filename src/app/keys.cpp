@@ -21,7 +21,7 @@ void ShowOrigin(Program& p) {
 
 }  // namespace
 
-void KeyPress(Program& p, int key) {
+void HandleKey(Program& p, int key) {
   // The zoom keys go by case; the rest are tested upper-cased.
   switch (key) {
     case 'X':

@@ -175,7 +175,18 @@ void RunRemoteInputs(Program& p, int16_t word) {
 
 void PollRemoteInputs(Program& p) {
   if (p.daq.DemoMode == 1.0f || p.Row(row::InterfaceType) != 1) return;
-  RunRemoteInputs(p, daq::ReadRemoteInputs(p));
+  int16_t lines;
+  try {
+    lines = daq::ReadRemoteInputs(p);
+  } catch (const common::RunError& e) {
+    // A board that cannot be read would put up a box at every poll and leave the operator
+    // no time to reach the menu: the polling goes off, the operator may switch it on again.
+    p.Row(row::RemoteInputs) = 0;
+    p.win.Check(ui::MenuId::mnuInputsRemote, false);
+    p.platform.MessageBox(e.Description(), ui::Buttons::OK, ui::Icon::Exclamation, "Error!");
+    return;
+  }
+  RunRemoteInputs(p, lines);
 }
 
 void PollControlFile(Program& p) {
@@ -204,7 +215,7 @@ void PollControlFile(Program& p) {
   // The override takes only a level the operator could have entered.
   p.run.RemoteLevelOverride =
       ((c & kOverrideBit) == kOverrideBit && UsableLevel(p.run.RemoteLevelG)) ? 1.0f : 0.0f;
-  if (!p.run.RemoteKey.empty()) KeyPress(p, static_cast<unsigned char>(p.run.RemoteKey[0]));
+  if (!p.run.RemoteKey.empty()) HandleKey(p, static_cast<unsigned char>(p.run.RemoteKey[0]));
   RewriteOverride(p, written);
 }
 

@@ -72,6 +72,7 @@ void BuildDriveBuffers(Program& p) {
     d.DacBuffer0[i] = static_cast<int16_t>(c > 32767 ? c - 65536 : c);
     d.DacBuffer1[i] = 32767;
   }
+  d.DriveBuffersLoaded = true;
 }
 
 bool PulseInterfaceReady(Program& p) {
@@ -86,7 +87,10 @@ void CaptureAndAnalyze(Program& p) {
   bool demo = p.daq.DemoMode == 1.0f;
   if (pci) {
     if (demo) SimulateResponse(p);
-    if (!demo && p.control.SystemEqualized == 0) BuildDriveBuffers(p);
+    // A fresh hardware set-up clears the buffers while the equalisation stands; the drive
+    // codes are unchanged since then, so rebuilding restores the equalised drive.
+    if (!demo && (p.control.SystemEqualized == 0 || !p.daq.DriveBuffersLoaded))
+      BuildDriveBuffers(p);
     profile::ComputeDrivePeak(p);
     if (!demo) {
       profile::SendDriveAmplitude(p);

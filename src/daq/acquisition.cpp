@@ -13,8 +13,8 @@ namespace daq {
 
 namespace {
 
-constexpr double kCountsPerMv = 13.108;
-constexpr int kErrDeviceTimeout = 24;  // at gain code 0; each code doubles it
+constexpr double kCountsPerMv = 13.108;  // at gain code 0; each code doubles it
+constexpr int kErrDeviceTimeout = 24;
 
 constexpr RoutinePrefixes kArmPrefixes{"VB Error : ", "DaqX Error : "};
 constexpr RoutinePrefixes kFirePrefixes{"VB Error : ", "DaqX Error: "};
@@ -52,6 +52,7 @@ void InitAcquisition(Program& p) {
   d.SlaveXferBuffer.fill(0);
   d.DacBuffer0.fill(32767);
   d.DacBuffer1.fill(0);
+  d.DriveBuffersLoaded = false;
   d.ScanGains.fill(0);
   d.ScanChannels.fill(0);
   d.ScanFlags.fill(0);
@@ -225,6 +226,9 @@ void FireAndCollect(Program& p) {
   if (Demo(p)) return;
   RunAcquisitionRoutine(p, kFirePrefixes, [&] {
     auto& d = p.daq;
+    // A pulse whose samples never arrive reads as no response, not as the pulse before:
+    // old samples would feed the gain correction a second time.
+    d.MasterXferBuffer.fill(0);
     CheckBounds(d);
     int32_t h = d.ActiveHandle;
     DaqDacWaveSoftTrig(p, h, kDacDevice, 0);
@@ -240,6 +244,8 @@ void FireAndCollectPair(Program& p) {
   if (Demo(p)) return;
   RunAcquisitionRoutine(p, kFirePairPrefixes, [&] {
     auto& d = p.daq;
+    d.MasterXferBuffer.fill(0);
+    d.SlaveXferBuffer.fill(0);
     CheckBounds(d);
     int32_t m = d.MasterHandle, s = d.SlaveHandle;
     DaqDacWaveSoftTrig(p, m, kDacDevice, 0);

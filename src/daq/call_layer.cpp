@@ -103,9 +103,18 @@ std::string FormatDaqError(Program& p, int32_t code) {
   if (!EnsureDriver(p)) return std::string();
   char text[256] = {};
   p.daq.DaqLastError = p.daq.Driver.daqFormatError(code, text);
-  size_t n = 0;
-  while (n < sizeof text && text[n] != '\0') ++n;
-  return std::string(text, n);
+  // One character per byte: bytes past ASCII are Latin-1 characters, held as UTF-8.
+  std::string out;
+  for (size_t n = 0; n < sizeof text && text[n] != '\0'; ++n) {
+    auto b = static_cast<unsigned char>(text[n]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+    } else {
+      out += static_cast<char>(0xC0 | (b >> 6));
+      out += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return out;
 }
 
 int32_t DaqSetDefaultErrorHandler(Program& p, DaqErrorHandlerFn handler) {

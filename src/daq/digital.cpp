@@ -25,7 +25,8 @@ void WriteOn(Program& p, int32_t handle, int port, int value) {
 }  // namespace
 
 int32_t DriveLevelLimit(const Program& p) {
-  double counts = static_cast<double>(p.Row(profile::row::MaxDriveVolts)) * 400.0;
+  // In single precision, as the record holds the volts: 3.3 V is 1320 counts, not 1319.
+  float counts = p.Row(profile::row::MaxDriveVolts) * 400.0f;
   if (!(counts > 0)) return 0;  // no usable maximum: no drive
   if (counts >= 4000) return 4000;
   return static_cast<int32_t>(std::floor(counts));

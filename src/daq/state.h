@@ -72,6 +72,9 @@ struct State {
   // Output codes, unsigned bit patterns held in 16 bits: 32768 = 0 V.
   std::array<int16_t, kDacBufferSize> DacBuffer0{};
   std::array<int16_t, kDacBufferSize> DacBuffer1{};
+  // False once a set-up has cleared the output buffers, until the drive is built into them
+  // again: an equalised system must not go on playing the cleared buffers.
+  bool DriveBuffersLoaded = false;
 
   int32_t SerialWordLow = 0;
   int32_t SerialWordHigh = 0;

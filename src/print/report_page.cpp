@@ -340,8 +340,9 @@ void PrintReportText(Program& p) {
       number(0.63, -800);
       number(0.69, -1000);
     }
-    Put(p, 0.13, 0.71, common::NumberText(0.0f), color::Black);
   }
+  // The origin of the X axis, in milliseconds or in hertz.
+  Put(p, 0.13, 0.71, common::NumberText(0.0f), color::Black);
 
   static constexpr const char* kLegend[16] = {"Ch#1---",  "Ch#2---",  "Ch#3---",  "Ch#4---",
                                               "Ch#5- -",  "Ch#6- -",  "Ch#7- -",  "Ch#8- -",

@@ -76,6 +76,12 @@ TEST_F(CaptureTest, DemoSaturatesInsteadOfWrapping) {
   control::CaptureAndAnalyze(p);
   EXPECT_EQ(p.daq.ScanBuffer[100 * 8], 32767);
   EXPECT_GT(p.control.ControlPeakG, 31.0f);
+  // A full-scale negative sample of the control channel is kept as -32767.
+  p.Row(DriveGain) = -1e6f;
+  control::CaptureAndAnalyze(p);
+  EXPECT_EQ(p.daq.ScanBuffer[100 * 8], -32767);
+  EXPECT_EQ(p.daq.ScanBuffer[100 * 8 + 1], -32768);
+  EXPECT_NEAR(p.control.ControlPeakG, 32767 / 1048.64f, 1e-3);
 }
 
 TEST_F(CaptureTest, PeakFloorAndCalibrationFactor) {
@@ -126,7 +132,8 @@ TEST_F(CaptureTest, DriveAmplitudePerModeWithCaps) {
 }
 
 // Hardware mode with no driver library: every board routine fails with its box, yet the
-// pulse is sent, counted and analysed from whatever the transfer buffers hold.
+// pulse is sent, counted and analysed. The failed fire left no samples: the master reads
+// as no response rather than as the pulse before; the unused slave buffer is copied as is.
 TEST_F(CaptureTest, HardwarePulseSendsDriveAndCopiesTransferBuffers) {
   p.Row(ControlMode) = 1;
   p.run.ManualLevel = 2;
@@ -139,20 +146,20 @@ TEST_F(CaptureTest, HardwarePulseSendsDriveAndCopiesTransferBuffers) {
 
   EXPECT_EQ(p.daq.LastSentWordLow, 200);
   EXPECT_EQ(p.daq.LastSentWordHigh, 0);
-  EXPECT_EQ(p.daq.ScanBuffer[40], -32767);
-  EXPECT_EQ(p.daq.ScanBuffer[43], 1234);
+  EXPECT_EQ(p.daq.ScanBuffer[40], 0);
+  EXPECT_EQ(p.daq.ScanBuffer[43], 0);
   EXPECT_EQ(p.daq.SlaveScanBuffer[119], -9);
   EXPECT_EQ(p.daq.SlaveScanBuffer[120], 11);
   EXPECT_EQ(p.daq.SlaveScanBuffer[8184], 22);
   EXPECT_EQ(p.daq.SlaveScanBuffer[8185], -9);
-  EXPECT_NEAR(p.control.ControlPeakG, 32767 / 1048.64f, 1e-3);
+  EXPECT_FLOAT_EQ(p.control.ControlPeakG, 0.1f);
   EXPECT_EQ(p.run.PulseCount, 1);
   ASSERT_EQ(h.plat.Boxes.size(), 2u);
   EXPECT_EQ(h.plat.Boxes[0].Title, "Error!");
   EXPECT_EQ(h.plat.Boxes[0].Text, "VB Error : 48\nError in loading DLL");
 }
 
-TEST_F(CaptureTest, DriveBuffersRebuiltOnlyWhenNotEqualised) {
+TEST_F(CaptureTest, DriveBuffersRebuiltWhenNotEqualisedOrCleared) {
   p.wave.DriveCodes[0] = 255;
   p.wave.DriveCodes[1] = 1;
   p.wave.DriveCodes[2] = 0;    // out of range: clipped to 1
@@ -173,6 +180,15 @@ TEST_F(CaptureTest, DriveBuffersRebuiltOnlyWhenNotEqualised) {
   p.wave.DriveCodes[0] = 128;
   control::CaptureAndAnalyze(p);
   EXPECT_EQ(static_cast<uint16_t>(d.DacBuffer0[0]), 65280);
+
+  // A fresh set-up (a second board, a new address) clears the buffers while the system
+  // stays equalised: the next pulse plays the drive again, not the resting level.
+  p.wave.DriveCodes[0] = 255;
+  daq::InitAcquisition(p);
+  control::CaptureAndAnalyze(p);
+  EXPECT_EQ(static_cast<uint16_t>(d.DacBuffer0[0]), 65280);
+  EXPECT_EQ(static_cast<uint16_t>(d.DacBuffer0[1]), 256);
+  EXPECT_EQ(d.DacBuffer0[1120], 32767);
 }
 
 TEST_F(CaptureTest, OtherInterfaceMakesNoPulseAndStopsARun) {

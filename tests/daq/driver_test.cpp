@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "app/events.h"
+#include "app/sequencer.h"
 #include "daq/acquisition.h"
 #include "daq/call_layer.h"
 #include "daq/digital.h"
@@ -29,6 +31,7 @@ struct Fake {
   int32_t BufCount = 1024;
   int16_t Sample = 0;  // every sample BufData delivers
   bool FullText = false;
+  std::string FormatText;  // the text daqFormatError gives, when set
 };
 Fake* fake = nullptr;
 
@@ -66,6 +69,8 @@ daq::DriverTable FakeTable() {
   t.daqFormatError = [](int32_t c, char* text) {
     if (fake->FullText) {
       for (int i = 0; i < 256; ++i) text[i] = 'x';
+    } else if (!fake->FormatText.empty()) {
+      std::snprintf(text, 256, "%s", fake->FormatText.c_str());
     } else {
       std::snprintf(text, 256, "text of %d", c);
     }
@@ -254,6 +259,13 @@ TEST_F(DriverTest, FormattedTextEndsAtItsFirstZeroOrFillsTheBuffer) {
   EXPECT_EQ(daq::FormatDaqError(p, 5), "text of 5");
   f.FullText = true;
   EXPECT_EQ(daq::FormatDaqError(p, 5), std::string(256, 'x'));
+  // Each byte is one character: a byte past ASCII is not left as broken UTF-8.
+  f.FullText = false;
+  f.FormatText =
+      "D\xE9"
+      "faut \xB0"
+      "C";
+  EXPECT_EQ(daq::FormatDaqError(p, 5), "D\u00E9faut \u00B0C");
 }
 
 TEST_F(DriverTest, ArmMasterSetsUpOutputsLinesAndInputsInOrder) {
@@ -340,6 +352,7 @@ TEST_F(DriverTest, FailuresEndTheRoutineWithOneBox) {
   daq::ArmMaster(p);
   f.FailWith["daqAdcSoftTrig"] = 5;
   f.Calls.clear();
+  p.daq.MasterXferBuffer.fill(9);  // the pulse before
   daq::FireAndCollect(p);
   ASSERT_EQ(h.plat.Boxes.size(), 1u);
   EXPECT_EQ(h.plat.Boxes[0].Text, "DaqX Error: 5\ntext of 5");
@@ -347,6 +360,7 @@ TEST_F(DriverTest, FailuresEndTheRoutineWithOneBox) {
   EXPECT_EQ(h.plat.Boxes[0].ButtonSet, ui::Buttons::OK);
   EXPECT_TRUE(Named("daqAdcTransferGetStat").empty());  // nothing after the failing call
   EXPECT_TRUE(Named("daqDacWaveDisarm").empty());
+  EXPECT_EQ(p.daq.MasterXferBuffer[0], 0);  // no samples came: no response, not old ones
 
   f.FailWith.clear();
   f.FailWith["daqDacWaveArm"] = 11;
@@ -355,7 +369,9 @@ TEST_F(DriverTest, FailuresEndTheRoutineWithOneBox) {
 
   // A run-time error that is not the library's: a scan count past the buffers.
   p.daq.ScanCount = 5000;
+  p.daq.SlaveXferBuffer.fill(9);
   daq::FireAndCollectPair(p);
+  EXPECT_EQ(p.daq.SlaveXferBuffer[8192], 0);
   EXPECT_EQ(h.plat.Boxes.back().Text, "VB Error: 9\n" + common::ErrorDescription(9));
   f.Calls.clear();
   daq::ArmMaster(p);
@@ -440,8 +456,18 @@ TEST_F(DriverTest, DriveLevelNeverLeavesAboveItsLimit) {
   struct Case {
     float maxVolts;
     int32_t low, sent;
-  } cases[] = {{20, 5000, 4000}, {20, 4095, 4000}, {4, 3000, 1600}, {4, -7, 0},
-               {4, 1599, 1599},  {-1, 100, 0},     {NAN, 100, 0},   {INFINITY, 9999, 4000}};
+  } cases[] = {{20, 5000, 4000},
+               {20, 4095, 4000},
+               {4, 3000, 1600},
+               {4, -7, 0},
+               {4, 1599, 1599},
+               {-1, 100, 0},
+               {NAN, 100, 0},
+               {INFINITY, 9999, 4000},
+               // The volts as the record holds them: 3.3 V and 4.1 V allow 1320 and 1640.
+               {3.3f, 2000, 1320},
+               {4.1f, 1640, 1640},
+               {4.1f, 1641, 1640}};
   for (const auto& c : cases) {
     p.Row(profile::row::MaxDriveVolts) = c.maxVolts;
     p.daq.SerialWordLow = c.low;
@@ -480,3 +506,18 @@ TEST_F(DriverTest, PortsAndRemoteInputs) {
 }
 
 }  // namespace
+
+TEST_F(DriverTest, AnUnreadableRemotePortStopsThePollingAfterOneBox) {
+  p.daq.DemoMode = 0;
+  p.Row(profile::row::RemoteInputs) = 1;
+  p.win.Check(ui::MenuId::mnuInputsRemote, true);
+  p.daq.DaqRaiseNumber = 100;  // as after the first acquisition
+  f.FailWith["daqIORead"] = 5;
+  h.Send(app::Event::Tick(ui::TimerId::tmrTimer3));
+  ASSERT_EQ(h.plat.CountBoxes("Error!"), 1);
+  EXPECT_EQ(p.Row(profile::row::RemoteInputs), 0);
+  EXPECT_FALSE(p.win.Checked(ui::MenuId::mnuInputsRemote));
+  h.Advance(1000);  // later polls read nothing and show nothing
+  EXPECT_EQ(h.plat.CountBoxes("Error!"), 1);
+  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+}
