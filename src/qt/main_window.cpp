@@ -133,6 +133,10 @@ QLabel* MainWindow::MakeLabel(ui::LabelId id, QWidget* parent) {
   l->setObjectName(name);
   l->setAccessibleName(name);
   l->setAccessibleDescription(name);
+  // Hiding a read-out must not move the others.
+  QSizePolicy sp = l->sizePolicy();
+  sp.setRetainSizeWhenHidden(true);
+  l->setSizePolicy(sp);
   labels_[static_cast<int>(id)] = l;
   return l;
 }
@@ -252,6 +256,9 @@ void MainWindow::BuildBody() {
     img->setAccessibleName(n);
     img->setAccessibleDescription(n);
     img->setFixedSize(40, 28);
+    QSizePolicy isp = img->sizePolicy();
+    isp.setRetainSizeWhenHidden(true);
+    img->setSizePolicy(isp);
     images_[i] = img;
   }
   // imgSine: a sine picture shown while a run is armed; Image3: the stop picture.
