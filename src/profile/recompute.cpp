@@ -193,7 +193,12 @@ void ComputeDrivePeak(Program& p) {
   if (mode == 0 && p.Row(row::InterfaceType) == 1) {
     // Products in single precision, as the record holds them.
     float level = p.run.LevelFactor * p.plot.TestLevelG * p.Row(row::DriveGain);
-    counts = level < 2000 ? common::ToInt32(static_cast<double>(level) * 10.0) : 4000;
+    if (level < 2000)
+      counts = common::ToInt32(static_cast<double>(level) * 10.0);
+    else if (level >= 2000)
+      counts = 4000;
+    else
+      counts = 0;  // a NaN gain or level is no reason for full drive
   } else if (mode == 1) {
     counts = common::ToInt32(static_cast<double>(p.run.ManualLevel) * 100.0);
   }
@@ -220,7 +225,9 @@ void RecomputeProfile(Program& p) {
   ComputeDrivePeak(p);
   SendDriveAmplitude(p);
   p.win.Check(MenuId::mnuViewTest, true);
-  for (int i = 0; i < 16; ++i) p.win.Check(MenuId::mnuViewResponse, false, i);
+  // Only the first two responses: the others the operator checked stay drawn.
+  p.win.Check(MenuId::mnuViewResponse, false, 0);
+  p.win.Check(MenuId::mnuViewResponse, false, 1);
   p.win.Check(MenuId::mnuViewDrive, false);
   p.win.Check(MenuId::mnuViewSRS, false);
   display::RefreshPlot(p);

@@ -42,6 +42,17 @@ TEST(Startup, StopTestIdlesTheRunControls) {
   EXPECT_FALSE(p.win.Img(ui::ImageId::imgSine).Visible);
   EXPECT_EQ(p.run.PulseCount, 0);
   EXPECT_EQ(p.plot.RefreshCount, refreshes);  // demo mode: no lines, no redraw
+  EXPECT_EQ(p.daq.SerialWordsSent, 0);
+  // On the hardware the drive path is released: both fields of the serial word go to 0.
+  p.daq.DemoMode = 0;
+  p.daq.SerialWordLow = 300;
+  p.daq.SerialWordHigh = 7;
+  app::StopTest(p);
+  EXPECT_EQ(p.daq.SerialWordsSent, 1);
+  EXPECT_EQ(p.daq.LastSentWordLow, 0);
+  EXPECT_EQ(p.daq.LastSentWordHigh, 0);
+  EXPECT_EQ(p.plot.RefreshCount, refreshes + 1);
+  p.daq.DemoMode = 1;
   // The stop picture does the same.
   p.win.Check(MenuId::mnuRunPretest, true);
   app::Event e = app::Event::Of(app::EventKind::ImageClick);
@@ -118,4 +129,61 @@ TEST(Events, OneHandlerAtATime) {
   h.prog.run.Busy = false;
   EXPECT_TRUE(h.Click(MenuId::mnuHelpAboutSoftware));
   EXPECT_FALSE(h.prog.run.Busy);
+}
+
+namespace {
+// A start-up that ends on the PCI hardware with both boards in use.
+void OnTwoBoards(Harness& h) {
+  h.Start();
+  h.plat.Boxes.clear();
+  Program& p = h.prog;
+  p.daq.DemoMode = 0;
+  p.Row(profile::row::InterfaceType) = 1;
+  p.daq.MasterHandle = 0;
+  p.daq.SlaveHandle = 1;
+  p.daq.ActiveHandle = 0;
+  p.daq.SixteenChannelFlag = 1;
+  p.daq.LastShiftedByte = -1;
+  p.daq.Port1Writes = 0;
+}
+}  // namespace
+
+TEST(Shutdown, TheLinesAreResetOnTheHardwareOnly) {
+  {
+    // The menu exit resets the master's port only.
+    Harness h;
+    OnTwoBoards(h);
+    h.plat.Answers.push_back(ui::Answer::Yes);
+    h.Click(MenuId::mnuExit);
+    EXPECT_TRUE(h.plat.Ended);
+    EXPECT_EQ(h.prog.daq.LastShiftedByte, 0);
+    EXPECT_EQ(h.prog.daq.Port1Writes, 1);
+    EXPECT_EQ(h.prog.daq.LastPort1Handle, 0);
+    EXPECT_EQ(h.prog.daq.LastPort1Value, 12);
+  }
+  {
+    // Closing the window resets the master with 12, then the slave with 11, and leaves
+    // the master active.
+    Harness h;
+    OnTwoBoards(h);
+    h.Send(app::Event::Of(app::EventKind::Unload));
+    EXPECT_TRUE(h.plat.Ended);
+    EXPECT_EQ(h.prog.daq.Port1Writes, 2);
+    EXPECT_EQ(h.prog.daq.LastPort1Handle, 1);
+    EXPECT_EQ(h.prog.daq.LastPort1Value, 11);
+    EXPECT_EQ(h.prog.daq.ActiveHandle, 0);
+  }
+  for (bool demo : {true, false}) {
+    // Demo mode, or an interface other than the PCI card: the lines are left alone.
+    Harness h;
+    OnTwoBoards(h);
+    if (demo)
+      h.prog.daq.DemoMode = 1;
+    else
+      h.prog.Row(profile::row::InterfaceType) = 2;
+    h.Send(app::Event::Of(app::EventKind::Unload));
+    EXPECT_TRUE(h.plat.Ended);
+    EXPECT_EQ(h.prog.daq.Port1Writes, 0) << demo;
+    EXPECT_EQ(h.prog.daq.LastShiftedByte, -1) << demo;
+  }
 }

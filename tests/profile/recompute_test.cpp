@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include "support/test_platform.h"
@@ -144,6 +145,9 @@ TEST_F(Recompute, DrivePeakRulesByControlMode) {
   p.Row(row::DriveGain) = 150;  // product above 2000: full scale
   profile::ComputeDrivePeak(p);
   EXPECT_EQ(p.run.DrivePeakCounts, 4000);
+  p.Row(row::DriveGain) = std::nanf("");  // a damaged gain: no drive, not full drive
+  profile::ComputeDrivePeak(p);
+  EXPECT_EQ(p.run.DrivePeakCounts, 0);
   p.Row(row::ControlMode) = 1;
   p.run.ManualLevel = 1;
   profile::ComputeDrivePeak(p);
@@ -190,13 +194,16 @@ TEST_F(Recompute, DrivePeakNeverExceedsItsLimitsWhateverTheInput) {
 TEST_F(Recompute, ChainClearsEqualisationAndShowsTheTestProfile) {
   p.control.SystemEqualized = 1;
   p.win.Check(MenuId::mnuViewTest, false);
-  p.win.Check(MenuId::mnuViewResponse, true, 12);
+  for (int i : {0, 1, 12}) p.win.Check(MenuId::mnuViewResponse, true, i);
   p.win.Check(MenuId::mnuViewSRS, true);
   int before = p.plot.RefreshCount;
   profile::RecomputeProfile(p);
   EXPECT_EQ(p.control.SystemEqualized, 0);
   EXPECT_TRUE(p.win.Checked(MenuId::mnuViewTest));
-  EXPECT_FALSE(p.win.Checked(MenuId::mnuViewResponse, 12));
+  EXPECT_FALSE(p.win.Checked(MenuId::mnuViewResponse, 0));
+  EXPECT_FALSE(p.win.Checked(MenuId::mnuViewResponse, 1));
+  // Further responses the operator chose stay checked and drawn with the profile.
+  EXPECT_TRUE(p.win.Checked(MenuId::mnuViewResponse, 12));
   EXPECT_FALSE(p.win.Checked(MenuId::mnuViewSRS));
   EXPECT_EQ(p.plot.RefreshCount, before + 1);
 }
