@@ -1,6 +1,8 @@
 // One demo pulse: the simulation, the drive amplitude and the control-channel peak.
 #include <benchmark/benchmark.h>
 
+#include <utility>
+
 #include "control/capture.h"
 #include "daq/acquisition.h"
 #include "profile/recompute.h"
@@ -21,7 +23,7 @@ void BM_DemoCaptureAndAnalyze(benchmark::State& state) {
   p.daq.DemoMode = 1.0f;
   for (auto _ : state) {
     control::CaptureAndAnalyze(p);
-    benchmark::DoNotOptimize(p.control.ControlPeakG);
+    benchmark::DoNotOptimize(std::as_const(p.control.ControlPeakG));
   }
 }
 BENCHMARK(BM_DemoCaptureAndAnalyze);
