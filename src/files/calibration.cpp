@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "common/error_box.h"
 #include "common/number_text.h"
@@ -20,16 +21,7 @@ std::string LoadErrorTitle(int number) {
 // Runs `statement` under the loading box: Retry runs it again, Cancel returns false.
 template <typename F>
 bool RetryLoading(ui::Platform& platform, F&& statement) {
-  for (;;) {
-    try {
-      statement();
-      return true;
-    } catch (const common::RunError& e) {
-      if (platform.MessageBox(e.Description(), ui::Buttons::RetryCancel, ui::Icon::Exclamation,
-                              LoadErrorTitle(e.Number())) != ui::Answer::Retry)
-        return false;
-    }
-  }
+  return common::RetryCancelTitled(platform, LoadErrorTitle, std::forward<F>(statement));
 }
 
 }  // namespace

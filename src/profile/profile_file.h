@@ -4,8 +4,10 @@
 // waveshapes read through the same field source.
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/program.h"
+#include "common/error_box.h"
 #include "common/run_error.h"
 #include "common/text_file.h"
 
@@ -29,16 +31,9 @@ std::string ErrorCaptionText(ErrorCaption kind, int number);
 // Runs `statement` under the Retry/Cancel box: Retry runs it again, Cancel returns false.
 template <typename F>
 bool Attempt(ui::Platform& pf, ErrorCaption kind, F&& statement) {
-  for (;;) {
-    try {
-      statement();
-      return true;
-    } catch (const common::RunError& e) {
-      if (pf.MessageBox(e.Description(), ui::Buttons::RetryCancel, ui::Icon::Exclamation,
-                        ErrorCaptionText(kind, e.Number())) != ui::Answer::Retry)
-        return false;
-    }
-  }
+  return common::RetryCancelTitled(
+      pf, [kind](int number) { return ErrorCaptionText(kind, number); },
+      std::forward<F>(statement));
 }
 
 // A number field as the files hold it: "." whatever the locale, an optional sign, a missing
