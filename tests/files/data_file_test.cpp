@@ -1,12 +1,11 @@
 #include "files/data_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "files/run_folder_fixture.h"
 #include "profile/recompute.h"
 #include "support/test_platform.h"
 
@@ -16,11 +15,6 @@ using ui::Answer;
 using ui::MenuId;
 
 namespace {
-
-void Plant(Program& p) {
-  p.run.PulseCount++;
-  p.control.ControlPeakG = p.plot.TestLevelG;
-}
 
 std::vector<std::string> Split(const std::string& s, const std::string& sep) {
   std::vector<std::string> out;
@@ -36,28 +30,8 @@ std::vector<std::string> Split(const std::string& s, const std::string& sep) {
   }
 }
 
-class DataFileTest : public ::testing::Test {
+class DataFileTest : public testing_support::RunFolderTest {
  protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("krx-dat-") + std::to_string(getpid()) +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    profile::SetProfileDefaults(p);
-    p.daq.DemoMode = 1;
-    profile::RecomputeProfile(p);
-    p.control.PulseSource = Plant;
-    p.Row(profile::row::AbortLevelDb) = 25;
-    for (int r : {profile::row::LimitA, profile::row::LimitV, profile::row::LimitD})
-      p.Row(r) = 1e9f;
-  }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
   // The file's lines without their CR LF ends; the text after the last end must be empty.
   std::vector<std::string> Lines() {
     auto lines = Split(files::TestDataText(p), "\r\n");
@@ -65,15 +39,6 @@ class DataFileTest : public ::testing::Test {
     lines.pop_back();
     return lines;
   }
-  static std::string Read(const std::string& name) {
-    std::ifstream f(name, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
-  fs::path old_, dir_;
-  Harness h;
-  Program& p = h.prog;
 };
 
 constexpr size_t kTrailer = 18;

@@ -1,13 +1,12 @@
 #include "files/report_file.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/sequencer.h"
+#include "files/run_folder_fixture.h"
 #include "profile/recompute.h"
 #include "support/test_platform.h"
 
@@ -21,48 +20,14 @@ namespace {
 const char* kExeQ =
     "You have chosen EXE as the file extension; do you want to continue to save this file?";
 
-void Plant(Program& p) {
-  p.run.PulseCount++;
-  p.control.ControlPeakG = p.plot.TestLevelG;
-}
-
 // Each test runs in an empty folder of its own.
-class ReportFileTest : public ::testing::Test {
+class ReportFileTest : public testing_support::RunFolderTest {
  protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("krx-rpt-") + std::to_string(getpid()) +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    profile::SetProfileDefaults(p);
-    p.daq.DemoMode = 1;
-    profile::RecomputeProfile(p);
-    p.control.PulseSource = Plant;
-    p.Row(profile::row::AbortLevelDb) = 25;
-    for (int r : {profile::row::LimitA, profile::row::LimitV, profile::row::LimitD})
-      p.Row(r) = 1e9f;
-  }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::remove_all(dir_);
-  }
-  static std::string Read(const std::string& name) {
-    std::ifstream f(name, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
   static bool NoTemporaries() {
     for (const auto& e : fs::directory_iterator("."))
       if (e.path().string().find("tmp~") != std::string::npos) return false;
     return true;
   }
-  fs::path old_, dir_;
-  Harness h;
-  Program& p = h.prog;
 };
 
 }  // namespace
