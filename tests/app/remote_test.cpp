@@ -9,15 +9,15 @@
 #include "daq/digital.h"
 #include "display/plot.h"
 #include "profile/recompute.h"
-#include "profile/temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 using namespace app;
-using profile_test::ReadFile;
-using profile_test::TempDir;
-using profile_test::WriteFile;
 using testing_support::Harness;
+using testing_support::ReadFile;
+using testing_support::TempDir;
 using testing_support::TestPlatform;
+using testing_support::WriteFile;
 using ui::MenuId;
 using ui::TimerId;
 namespace row = profile::row;

@@ -3,32 +3,17 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "common/error_box.h"
 #include "common/prompt.h"
 #include "common/text_file.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 using namespace common;
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path TempDir(const char* name) {
-  fs::path d =
-      fs::temp_directory_path() / ("krx8_" + std::string(name) + "_" + std::to_string(getpid()));
-  fs::remove_all(d);
-  fs::create_directories(d);
-  return d;
-}
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(TextReader, FieldsByCommaOrLineEndWithQuotedTexts) {
   TextReader r("\"a, b\",1.5,-2\r\n.25 ,\"x\"\n  3e2\r\n,7\r\n");
@@ -63,7 +48,8 @@ TEST(TextReader, FieldsByCommaOrLineEndWithQuotedTexts) {
 }
 
 TEST(TextReader, OpenFailuresCarryTheirNumbers) {
-  fs::path d = TempDir("open");
+  testing_support::TempDir dir;
+  const fs::path& d = dir.Path();
   auto numberOf = [](const std::string& path) {
     try {
       TextReader::Open(path);
@@ -75,16 +61,16 @@ TEST(TextReader, OpenFailuresCarryTheirNumbers) {
   EXPECT_EQ(numberOf((d / "missing.txt").string()), 53);
   EXPECT_EQ(numberOf((d / "nodir" / "x.txt").string()), 76);
   EXPECT_EQ(numberOf(d.string()), 75);
-  fs::remove_all(d);
 }
 
 TEST(TextWriter, ReplacesTheFileOnlyWhenComplete) {
-  fs::path d = TempDir("write");
+  testing_support::TempDir dir;
+  const fs::path& d = dir.Path();
   fs::path f = d / "out.dat";
   TextWriter w(f.string());
   w.WriteLine({Quoted("say \"hi\""), "1", ".5"});
   w.Commit();
-  EXPECT_EQ(Slurp(f), "\"say 'hi'\",1,.5\r\n");
+  EXPECT_EQ(testing_support::ReadFile(f.string()), "\"say 'hi'\",1,.5\r\n");
   // An unwritable folder: the old file stays as it was and no temporary is left.
   if (geteuid() != 0) {
     chmod(d.c_str(), 0555);
@@ -97,7 +83,7 @@ TEST(TextWriter, ReplacesTheFileOnlyWhenComplete) {
       EXPECT_EQ(e.Number(), 70);
     }
     chmod(d.c_str(), 0755);
-    EXPECT_EQ(Slurp(f), "\"say 'hi'\",1,.5\r\n");
+    EXPECT_EQ(testing_support::ReadFile(f.string()), "\"say 'hi'\",1,.5\r\n");
   }
   try {
     WriteFileAtomically((d / "no" / "x").string(), "x");
@@ -106,7 +92,6 @@ TEST(TextWriter, ReplacesTheFileOnlyWhenComplete) {
     EXPECT_EQ(e.Number(), 76);
   }
   EXPECT_FALSE(fs::exists(f.string() + ".tmp~"));
-  fs::remove_all(d);
 }
 
 TEST(ErrorBox, RetryRepeatsTheStatementAndCancelAbandons) {

@@ -19,6 +19,7 @@
 #include "daq/digital.h"
 #include "daq/discovery.h"
 #include "profile/recompute.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 using testing_support::Harness;
@@ -44,12 +45,6 @@ const char* const kVariables[] = {"DAQSIM_BOARDS",
 class SimTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    old_ = std::filesystem::current_path();
-    dir_ =
-        std::filesystem::temp_directory_path() /
-        ("krx-sim-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::create_directories(dir_);
-    std::filesystem::current_path(dir_);
     for (const char* v : kVariables) unsetenv(v);
     lib_ = dlopen(KRX8_DAQSIM_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib_, nullptr) << dlerror();
@@ -64,8 +59,6 @@ class SimTest : public ::testing::Test {
     if (other_) daq::ReleaseDriver(*other_);
     if (lib_) dlclose(lib_);
     for (const char* v : kVariables) unsetenv(v);
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(dir_);
     // Later tests expect no driver in the process.
     void* still = dlopen(KRX8_DAQSIM_PATH, RTLD_NOW | RTLD_NOLOAD);
     if (still) dlclose(still);
@@ -116,7 +109,8 @@ class SimTest : public ::testing::Test {
   }
   int Boxes(const std::string& title) const { return h.plat.CountBoxes(title); }
 
-  std::filesystem::path old_, dir_;
+  testing_support::TempDir dir_;
+  testing_support::InDirectory in_{dir_.Path()};
   void* lib_ = nullptr;
   int32_t (*reset_)() = nullptr;
   int32_t (*reconfigure_)() = nullptr;
@@ -127,7 +121,7 @@ class SimTest : public ::testing::Test {
 };
 
 TEST_F(SimTest, StartUpOpensTheMasterAndRecordsAPulse) {
-  std::string log = (dir_ / "calls.log").string();
+  std::string log = dir_ / "calls.log";
   Sim({{"DAQSIM_LOG", log.c_str()}});
   StartWith(1);
   EXPECT_EQ(Boxes("Install Error"), 0);

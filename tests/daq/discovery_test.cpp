@@ -6,6 +6,7 @@
 
 #include "files/system_settings.h"
 #include "profile/recompute.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 using testing_support::Harness;
@@ -20,24 +21,13 @@ const char* kNoHardware = " No hardware was detected. The Software has been put 
 // Runs in an empty folder of its own, so no profile or calibration file is found.
 class DiscoveryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    old_ = std::filesystem::current_path();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("krx-disc-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    std::filesystem::current_path(dir_);
-  }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(dir_);
-  }
   bool Enabled(MenuId id, int i) const { return h.prog.win.Menu(id, i).Enabled; }
   void ExpectChannelsEnabled(int upTo) const {
     for (MenuId id : kChannelMenus)
       for (int i = 0; i < 16; ++i) EXPECT_EQ(Enabled(id, i), i < upTo) << ui::Def(id).Name << i;
   }
-  std::filesystem::path old_, dir_;
+  testing_support::TempDir dir_;
+  testing_support::InDirectory in_{dir_.Path()};
   Harness h;
   Program& p = h.prog;
 };

@@ -1,13 +1,11 @@
 #include "files/calibration.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "profile/recompute.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 namespace fs = std::filesystem;
@@ -23,37 +21,21 @@ const char* kLoadTitle53 =
 // Each test runs in an empty folder of its own: the file has no path.
 class CalibrationTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    old_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("krx-cal-") + std::to_string(getpid()) +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-    profile::SetProfileDefaults(p);
-  }
-  void TearDown() override {
-    fs::current_path(old_);
-    fs::permissions(dir_, fs::perms::owner_all);
-    fs::remove_all(dir_);
-  }
+  void SetUp() override { profile::SetProfileDefaults(p); }
+  // A test may leave the folder read-only.
+  void TearDown() override { fs::permissions(dir_.Path(), fs::perms::owner_all); }
   static void WriteFile(const std::string& text) {
-    std::ofstream(files::kCalFileName, std::ios::binary) << text;
+    testing_support::WriteFile(files::kCalFileName, text);
   }
-  static std::string ReadFile() {
-    std::ifstream f(files::kCalFileName, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
+  static std::string ReadFile() { return testing_support::ReadFile(files::kCalFileName); }
   // 64 lines: line i holds 1 + i / 1000.
   static std::string Lines(int count) {
     std::string s;
     for (int i = 1; i <= count; ++i) s += files::CalFactorText(1 + i / 1000.0f) + "\r\n";
     return s;
   }
-  fs::path old_, dir_;
+  testing_support::TempDir dir_;
+  testing_support::InDirectory in_{dir_.Path()};
   Harness h;
   Program& p = h.prog;
 };
@@ -162,7 +144,7 @@ TEST_F(CalibrationTest, SaveOverAFolderOffersRetry) {
 
 TEST_F(CalibrationTest, ReadOnlyFolderKeepsTheOldFile) {
   WriteFile("old");
-  fs::permissions(dir_, fs::perms::owner_read | fs::perms::owner_exec);
+  fs::permissions(dir_.Path(), fs::perms::owner_read | fs::perms::owner_exec);
   if (std::ofstream probe("probe"); probe) GTEST_SKIP() << "folder permissions not enforced";
   h.plat.Boxes.clear();
   files::SaveCalFactors(p);

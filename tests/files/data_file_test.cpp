@@ -11,6 +11,7 @@
 
 namespace fs = std::filesystem;
 using testing_support::Harness;
+using testing_support::ReadFile;
 using ui::Answer;
 using ui::MenuId;
 
@@ -151,7 +152,7 @@ TEST_F(DataFileTest, ExportCommandWritesTheChosenFileOnly) {
   h.Click(MenuId::mnuFileExport);
   EXPECT_EQ(p.files.DataFileName, "KRXDataC.001");
   EXPECT_EQ(p.profile.Record.TestTitle, "TITLE ON SCREEN");
-  EXPECT_EQ(Read("KRXDataC.001"), files::TestDataText(p));
+  EXPECT_EQ(ReadFile("KRXDataC.001"), files::TestDataText(p));
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
 }
 
@@ -184,7 +185,7 @@ TEST_F(DataFileTest, RunWithAutoExportAsksWhenArmedAndWritesAtItsEnd) {
   h.Press(ui::ButtonId::cmdStart);
   h.Advance(200);
   EXPECT_EQ(h.plat.Dialogs.size(), 2u);
-  auto text = Read("KRXDataC.300");
+  auto text = ReadFile("KRXDataC.300");
   EXPECT_EQ(Split(text, "\r\n").size(), kAllLines + 1);
   EXPECT_NE(text.find("\r\n1\r\n"), std::string::npos);  // the pulse count of the run
 }

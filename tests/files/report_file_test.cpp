@@ -12,6 +12,7 @@
 
 namespace fs = std::filesystem;
 using testing_support::Harness;
+using testing_support::ReadFile;
 using ui::Answer;
 using ui::MenuId;
 
@@ -43,7 +44,7 @@ TEST_F(ReportFileTest, SaveReportWritesThePictureAndAsksAboutExe) {
             "All Reports (KRXTestC.*)|KRXTestC.*|All Reports (*.rpt)|*.rpt|All Files (*.*)|*.*");
   EXPECT_EQ(d.FilterIndex, 1);
   EXPECT_EQ(d.FileName, "KRXTestC.*");
-  EXPECT_EQ(Read("KRXTestC.001").substr(0, 2), "BM");
+  EXPECT_EQ(ReadFile("KRXTestC.001").substr(0, 2), "BM");
   EXPECT_EQ(p.files.ReportFileName, "KRXTestC.001");
   EXPECT_TRUE(h.plat.Boxes.empty());
   EXPECT_TRUE(NoTemporaries());
@@ -90,7 +91,7 @@ TEST_F(ReportFileTest, SaveFailuresAskRetryAndKeepTheOldReport) {
   h.Click(MenuId::mnuFileSaveReport);
   ASSERT_EQ(h.plat.Boxes.size(), 1u);
   EXPECT_EQ(h.plat.Boxes[0].Title, "Error #  75 Occured");
-  EXPECT_EQ(Read("KRXTestC.003"), "BM old");
+  EXPECT_EQ(ReadFile("KRXTestC.003"), "BM old");
   EXPECT_TRUE(NoTemporaries());
 
   // A folder under the chosen name is not overwritten.
@@ -181,7 +182,7 @@ TEST_F(ReportFileTest, RunWithAutoSaveAsksWhenArmedAndSavesAtItsEnd) {
   h.Press(ui::ButtonId::cmdStart);
   h.Advance(200);
   EXPECT_EQ(p.run.PulseCount, 1);
-  EXPECT_EQ(Read("KRXTestC.100").substr(0, 2), "BM");
+  EXPECT_EQ(ReadFile("KRXTestC.100").substr(0, 2), "BM");
   EXPECT_EQ(h.plat.Dialogs.size(), 1u);
   EXPECT_TRUE(h.plat.Boxes.empty());
 }

@@ -2,14 +2,11 @@
 // A demo-mode program run in an empty working folder of its own, with a plant that always
 // answers the test level and limits that never trip, so that a run reaches its end.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "profile/recompute.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 namespace testing_support {
@@ -21,13 +18,6 @@ class RunFolderTest : public ::testing::Test {
     p.control.ControlPeakG = p.plot.TestLevelG;
   }
   void SetUp() override {
-    old_ = std::filesystem::current_path();
-    dir_ = std::filesystem::temp_directory_path() /
-           (std::string("krx-run-") + std::to_string(getpid()) +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    std::filesystem::current_path(dir_);
     profile::SetProfileDefaults(p);
     p.daq.DemoMode = 1;
     profile::RecomputeProfile(p);
@@ -36,17 +26,8 @@ class RunFolderTest : public ::testing::Test {
     for (int r : {profile::row::LimitA, profile::row::LimitV, profile::row::LimitD})
       p.Row(r) = 1e9f;
   }
-  void TearDown() override {
-    std::filesystem::current_path(old_);
-    std::filesystem::remove_all(dir_);
-  }
-  static std::string Read(const std::string& name) {
-    std::ifstream f(name, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
-  std::filesystem::path old_, dir_;
+  TempDir dir_;
+  InDirectory in_{dir_.Path()};
   Harness h;
   Program& p = h.prog;
 };

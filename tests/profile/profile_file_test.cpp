@@ -9,15 +9,15 @@
 
 #include "profile/legacy_file.h"
 #include "profile/recompute.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
-#include "temp_dir.h"
 
 using namespace profile;
-using profile_test::InDirectory;
-using profile_test::ReadFile;
-using profile_test::TempDir;
-using profile_test::WriteFile;
 using testing_support::Harness;
+using testing_support::InDirectory;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
 using ui::Answer;
 using ui::LabelId;
 using ui::MenuId;

@@ -2,13 +2,13 @@
 
 #include "profile/recompute.h"
 #include "profile/waveshape_file.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
-#include "temp_dir.h"
 
 using namespace profile;
-using profile_test::TempDir;
-using profile_test::WriteFile;
 using testing_support::Harness;
+using testing_support::TempDir;
+using testing_support::WriteFile;
 using ui::Answer;
 using ui::MenuId;
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-namespace profile_test {
+namespace testing_support {
 
 class TempDir {
  public:
@@ -53,4 +53,4 @@ inline std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-}  // namespace profile_test
+}  // namespace testing_support
