@@ -10,9 +10,9 @@
 #include "control/trips.h"
 #include "display/axes.h"
 #include "display/plot.h"
-#include "files/auto_actions.h"
 #include "files/data_file.h"
 #include "files/report_file.h"
+#include "print/report_page.h"
 
 namespace app {
 
@@ -168,8 +168,8 @@ void EndOfRun(Program& p) {
   ArmRun(p, Run::Idle);
   p.win.SetTimerEnabled(TimerId::tmrTimer2, false);
   if (p.win.Checked(MenuId::mnuTestAutoPrint)) print::PrintReport(p);
-  if (p.win.Checked(MenuId::mnuTestAutoSave)) files::SaveTestReport(p);
-  if (p.win.Checked(MenuId::mnuTestAutoExport)) files::ExportTestData(p);
+  if (p.win.Checked(MenuId::mnuTestAutoSave)) files::AutoSaveReport(p);
+  if (p.win.Checked(MenuId::mnuTestAutoExport)) files::AutoExportData(p);
   if (p.Row(row::ControlMode) == 2) SetStatus(p, " TRIGGERED ");
 }
 
