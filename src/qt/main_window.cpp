@@ -396,7 +396,10 @@ void MainWindow::Sync() {
     else
       timers_[i]->stop();
   }
-  plotArea_->plot->update();
+  if (canvas_.Version() != shownVersion_) {
+    shownVersion_ = canvas_.Version();
+    plotArea_->plot->update();
+  }
   if (w.Shown && !isVisible() && !closing_) {
     show();
     if (OnFirstShown) {

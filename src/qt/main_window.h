@@ -85,6 +85,7 @@ class MainWindow : public QMainWindow {
   std::array<QTimer*, 3> timers_{};
   std::array<uint32_t, 3> timerEpochs_{~0u, ~0u, ~0u};
   bool closing_ = false;
+  uint32_t shownVersion_ = ~0u;  // the canvas version last painted
 };
 
 }  // namespace qtui

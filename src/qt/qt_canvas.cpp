@@ -46,6 +46,7 @@ QPointF QtCanvas::Map(double x, double y) const {
 }
 
 void QtCanvas::Clear(int backColor) {
+  ++version_;
   run_.clear();
   runColor_ = -1;
   painter_.reset();
@@ -65,6 +66,7 @@ void QtCanvas::FlushRun() {
 }
 
 void QtCanvas::Line(double x1, double y1, double x2, double y2, int color) {
+  ++version_;
   QPointF a = Map(x1, y1), b = Map(x2, y2);
   if (!run_.isEmpty() && color == runColor_ && run_.last() == a && run_.size() < 4096) {
     run_ << b;
@@ -76,6 +78,7 @@ void QtCanvas::Line(double x1, double y1, double x2, double y2, int color) {
 }
 
 void QtCanvas::Text(double x, double y, const std::string& text, int color) {
+  ++version_;
   FlushRun();
   QPainter& pt = Painter();
   pt.setPen(PaletteColor(color));
@@ -105,6 +108,7 @@ bool QtCanvas::LoadPicture(const std::string& path) {
   if (!img.load(QString::fromStdString(path))) return false;
   run_.clear();
   painter_.reset();
+  ++version_;
   image_ = img.convertToFormat(QImage::Format_RGB32);
   return true;
 }

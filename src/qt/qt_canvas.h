@@ -15,6 +15,8 @@ class QtCanvas : public ui::Canvas {
   QtCanvas();
   // The size the next Clear() draws at (the plot widget's size).
   void SetTargetSize(int w, int h);
+  // Counts the changes of the picture, so that the window repaints only a new drawing.
+  uint32_t Version() const { return version_; }
   const QImage& Picture() {
     FlushRun();
     return image_;
@@ -43,6 +45,7 @@ class QtCanvas : public ui::Canvas {
   // Joined segments of one colour, drawn as one polyline: much cheaper than single lines.
   QPolygonF run_;
   int runColor_ = -1;
+  uint32_t version_ = 0;
 };
 
 }  // namespace qtui
