@@ -1,6 +1,7 @@
 #include "display/axes.h"
 
 #include <array>
+#include <cmath>
 
 #include "common/number_text.h"
 #include "display/draw.h"
@@ -100,6 +101,16 @@ void DrawAxisLabels(Program& p, Pen& pen) {
   const int sub = TitleColor(p);
   pen.Text(0.5 * w, 0.05 * h, p.profile.Record.SubTitle1, sub);
   pen.Text(0.5 * w, 0.10 * h, p.profile.Record.SubTitle2, sub);
+}
+
+float XZoomInRange(float z) {
+  if (std::isnan(z)) return 1;
+  return z < 0.1f ? 0.1f : (z > 8 ? 8 : z);
+}
+
+float YZoomInRange(float z) {
+  if (std::isnan(z)) return 0.25f;
+  return z < 0.01f ? 0.01f : (z > 4 ? 4 : z);
 }
 
 void XZoomIn(Program& p) {

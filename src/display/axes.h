@@ -11,6 +11,11 @@ void DrawXAxisLabels(Program& p);
 // Y tick labels, quantity and channel legends and the two subtitles.
 void DrawAxisLabels(Program& p, Pen& pen);
 
+// The zoom factors within their ranges. They come from the profile file as well as from
+// the zoom steps; a value outside would put every trace off the picture or divide by zero.
+float XZoomInRange(float z);
+float YZoomInRange(float z);
+
 void XZoomIn(Program& p);
 void XZoomOut(Program& p);
 void YZoomIn(Program& p);

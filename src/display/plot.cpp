@@ -21,17 +21,6 @@ namespace {
 
 constexpr int kLastPoint = 1023;  // traces run over points 1..1023
 
-// The zoom factors come from the profile file as well as from the zoom steps; a value
-// outside their ranges would put every trace off the picture or divide by zero.
-void KeepZoomInRange(display::State& s) {
-  if (std::isnan(s.XZoom)) s.XZoom = 1;
-  if (s.XZoom < 0.1f) s.XZoom = 0.1f;
-  if (s.XZoom > 8) s.XZoom = 8;
-  if (std::isnan(s.YZoom)) s.YZoom = 0.25f;
-  if (s.YZoom < 0.01f) s.YZoom = 0.01f;
-  if (s.YZoom > 4) s.YZoom = 4;
-}
-
 // Each quantity of a trace is drawn as one run of segments so that the canvas gets them
 // in order, colour by colour.
 
@@ -198,7 +187,8 @@ void RefreshPlot(Program& p) {
   p.plot.PlotWidth = common::ToInt16(canvas.Width());
   p.plot.PlotHeight = common::ToInt16(canvas.Height());
   canvas.Scale(0, 0, p.plot.PlotWidth, p.plot.PlotHeight);
-  KeepZoomInRange(p.plot);
+  p.plot.XZoom = XZoomInRange(p.plot.XZoom);
+  p.plot.YZoom = YZoomInRange(p.plot.YZoom);
 
   const float amplitude = p.Row(profile::row::PulseAmplitude);
   p.plot.TestLevelG =

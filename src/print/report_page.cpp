@@ -7,6 +7,7 @@
 #include "common/number_text.h"
 #include "common/rounding.h"
 #include "common/run_error.h"
+#include "display/axes.h"
 #include "display/draw.h"
 #include "display/inputs.h"
 #include "display/plot.h"
@@ -43,17 +44,12 @@ double H(const Program& p) {
   return p.plot.PlotHeight;
 }
 
-// The zoom and sample factors as the screen uses them; a value a damaged profile left
-// outside its range is drawn at the nearest bound rather than divided by.
+// The zoom and sample factors as the screen uses them.
 double XZoomOf(const Program& p) {
-  float z = p.plot.XZoom;
-  if (!(z >= 0.1f)) return std::isnan(z) ? 1 : 0.1;
-  return z > 8 ? 8 : z;
+  return display::XZoomInRange(p.plot.XZoom);
 }
 double YZoomOf(const Program& p) {
-  float z = p.plot.YZoom;
-  if (!(z >= 0.01f)) return std::isnan(z) ? 0.25 : 0.01;
-  return z > 4 ? 4 : z;
+  return display::YZoomInRange(p.plot.YZoom);
 }
 using display::SampleFactorOf;
 
