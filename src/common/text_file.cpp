@@ -122,29 +122,40 @@ std::string Quoted(const std::string& text) {
   return "\"" + t + "\"";
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& content) {
+void ReplaceFile(const std::string& path,
+                 const std::function<void(const std::string& temporary)>& writeTemporary) {
   namespace fs = std::filesystem;
   std::error_code ec;
   fs::path target(path);
   if (fs::is_directory(target, ec)) throw RunError(kErrPathFileAccess);
   if (target.has_parent_path() && !fs::is_directory(target.parent_path(), ec))
     throw RunError(kErrPathNotFound);
-  std::string tmp = path + ".tmp~";
-  std::FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) throw RunError(ErrorFromErrno(errno));
-  size_t n = std::fwrite(content.data(), 1, content.size(), f);
-  int werr = (n != content.size()) ? errno : 0;
-  if (std::fflush(f) != 0 && !werr) werr = errno;
-  if (std::fclose(f) != 0 && !werr) werr = errno;
-  if (werr || n != content.size()) {
-    std::remove(tmp.c_str());
-    throw RunError(werr == ENOSPC || werr == 0 ? kErrDiskFull : ErrorFromErrno(werr));
+  const std::string tmp = path + ".tmp~";
+  try {
+    writeTemporary(tmp);
+  } catch (...) {
+    // Only a file the writer left is ours to remove, never a folder in its way.
+    if (fs::is_regular_file(tmp, ec)) fs::remove(tmp, ec);
+    throw;
   }
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
     int e = errno;
     std::remove(tmp.c_str());
     throw RunError(ErrorFromErrno(e));
   }
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& content) {
+  ReplaceFile(path, [&](const std::string& tmp) {
+    std::FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) throw RunError(ErrorFromErrno(errno));
+    size_t n = std::fwrite(content.data(), 1, content.size(), f);
+    int werr = (n != content.size()) ? errno : 0;
+    if (std::fflush(f) != 0 && !werr) werr = errno;
+    if (std::fclose(f) != 0 && !werr) werr = errno;
+    if (werr || n != content.size())
+      throw RunError(werr == ENOSPC || werr == 0 ? kErrDiskFull : ErrorFromErrno(werr));
+  });
 }
 
 }  // namespace common

@@ -1,6 +1,7 @@
 #pragma once
 // The one sequential text-file reader and writer of the system: fields separated by
 // commas or line ends, texts in double quotes, CR LF line ends.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,5 +55,12 @@ std::string Quoted(const std::string& text);
 
 // Writes `content` to `path` through a temporary file and rename; throws RunError.
 void WriteFileAtomically(const std::string& path, const std::string& content);
+
+// The mechanism beneath: `writeTemporary` writes the whole new file under the temporary
+// name it is given (throwing RunError when it cannot); only then is the temporary renamed
+// over `path`. A failure leaves the old file as it was and no temporary behind. Throws
+// RunError 75 when `path` is a folder and 76 when its folder does not exist.
+void ReplaceFile(const std::string& path,
+                 const std::function<void(const std::string& temporary)>& writeTemporary);
 
 }  // namespace common

@@ -3,13 +3,12 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "common/error_box.h"
 #include "common/run_error.h"
+#include "common/text_file.h"
 #include "profile/profile_file.h"
 
 namespace files {
@@ -61,19 +60,12 @@ bool AskAutoFileName(Program& p, const std::string& title, const std::string& fi
 }
 
 void SavePlotPicture(Program& p, const std::string& path) {
-  const fs::path target(path);
-  CheckReachable(target);
-  const std::string tmp = path + ".tmp~";
-  if (!p.platform.PlotCanvas().SavePicture(tmp)) {
-    std::remove(tmp.c_str());
-    const bool writable = ::access(FolderOf(target).c_str(), W_OK) == 0;
-    throw RunError(writable ? common::kErrPathFileAccess : common::kErrPermissionDenied);
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int e = errno;
-    std::remove(tmp.c_str());
-    throw RunError(common::ErrorFromErrno(e));
-  }
+  common::ReplaceFile(path, [&](const std::string& tmp) {
+    if (!p.platform.PlotCanvas().SavePicture(tmp)) {
+      const bool writable = ::access(FolderOf(fs::path(path)).c_str(), W_OK) == 0;
+      throw RunError(writable ? common::kErrPathFileAccess : common::kErrPermissionDenied);
+    }
+  });
 }
 
 void LoadPlotPicture(Program& p, const std::string& path) {
