@@ -14,6 +14,8 @@ std::string ErrorDescription(int number) {
       return "Type mismatch";
     case 48:
       return "Error in loading DLL";
+    case 52:
+      return "Bad file name or number";
     case 53:
       return "File not found";
     case 54:

@@ -9,6 +9,7 @@ enum ErrorNumber : int {
   kErrOverflow = 6,
   kErrSubscript = 9,
   kErrTypeMismatch = 13,
+  kErrBadFileName = 52,
   kErrFileNotFound = 53,
   kErrBadFileMode = 54,
   kErrFileAlreadyOpen = 55,

@@ -1,5 +1,8 @@
 #include "common/text_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/file_name.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 
@@ -122,15 +126,38 @@ std::string Quoted(const std::string& text) {
   return "\"" + t + "\"";
 }
 
+namespace {
+
+// The file a save really replaces: a link is followed (relative targets from the link's own
+// folder), so the link stays a link and the file it points to gets the new contents.
+std::filesystem::path ResolveLinks(std::filesystem::path target) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  for (int hop = 0; hop < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++hop) {
+    fs::path next = fs::read_symlink(target, ec);
+    if (ec) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target;
+}
+
+}  // namespace
+
 void ReplaceFile(const std::string& path,
                  const std::function<void(const std::string& temporary)>& writeTemporary) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  fs::path target(path);
+  if (HoldsWildcard(path)) throw RunError(kErrBadFileName);
+  const fs::path target = ResolveLinks(fs::path(path));
   if (fs::is_directory(target, ec)) throw RunError(kErrPathFileAccess);
   if (target.has_parent_path() && !fs::is_directory(target.parent_path(), ec))
     throw RunError(kErrPathNotFound);
-  const std::string tmp = path + ".tmp~";
+  // An existing file keeps its protection: one this user may not write fails as opening it
+  // for output would, although the folder would let a rename replace it.
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  if (exists && ::access(target.c_str(), W_OK) != 0) throw RunError(ErrorFromErrno(errno));
+  const std::string tmp = target.string() + ".tmp~";
   try {
     writeTemporary(tmp);
   } catch (...) {
@@ -138,7 +165,12 @@ void ReplaceFile(const std::string& path,
     if (fs::is_regular_file(tmp, ec)) fs::remove(tmp, ec);
     throw;
   }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (exists) {
+    // Best effort: an owner this user may not give keeps the new file this user's.
+    [[maybe_unused]] const int owned = ::chown(tmp.c_str(), old.st_uid, old.st_gid);
+    ::chmod(tmp.c_str(), old.st_mode & 07777);
+  }
+  if (std::rename(tmp.c_str(), target.c_str()) != 0) {
     int e = errno;
     std::remove(tmp.c_str());
     throw RunError(ErrorFromErrno(e));

@@ -59,7 +59,10 @@ void WriteFileAtomically(const std::string& path, const std::string& content);
 // The mechanism beneath: `writeTemporary` writes the whole new file under the temporary
 // name it is given (throwing RunError when it cannot); only then is the temporary renamed
 // over `path`. A failure leaves the old file as it was and no temporary behind. Throws
-// RunError 75 when `path` is a folder and 76 when its folder does not exist.
+// RunError 75 when `path` is a folder, 76 when its folder does not exist, 70 when it is a
+// file this user may not write, 52 for a wildcard name. A link is written through (the
+// file it points to is replaced); an existing file keeps its mode and, where this user may
+// give it, its owner.
 void ReplaceFile(const std::string& path,
                  const std::function<void(const std::string& temporary)>& writeTemporary);
 

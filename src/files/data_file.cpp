@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/error_box.h"
+#include "common/file_name.h"
 #include "common/number_text.h"
 #include "common/text_file.h"
 #include "files/report_file.h"
@@ -110,7 +111,7 @@ void WriteTestData(Program& p) {
 void ExportData(Program& p) {
   auto& f = p.files;
   f.DataFileName = p.platform.SaveFileDialog(kExportTitle, kExportFilter, 1, kDataPattern);
-  if (!IsChosenName(f.DataFileName, kDataPattern)) return;
+  if (!common::IsChosenName(f.DataFileName, kDataPattern)) return;
   p.profile.Record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
   common::RetryCancel(p.platform, [&] { WriteTestData(p); });
 }
@@ -122,8 +123,8 @@ void AskDataFileName(Program& p) {
 void AutoExportData(Program& p) {
   // As with the report: a run with no name chosen asks for one instead of writing a file
   // named after the wildcard pattern.
-  if (!IsChosenName(p.files.DataFileName, kDataPattern)) AskDataFileName(p);
-  if (!IsChosenName(p.files.DataFileName, kDataPattern)) return;
+  if (!common::IsChosenName(p.files.DataFileName, kDataPattern)) AskDataFileName(p);
+  if (!common::IsChosenName(p.files.DataFileName, kDataPattern)) return;
   common::RetryCancel(p.platform, [&] { WriteTestData(p); });
 }
 

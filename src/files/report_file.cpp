@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "common/error_box.h"
+#include "common/file_name.h"
 #include "common/run_error.h"
 #include "common/text_file.h"
 #include "profile/profile_file.h"
@@ -43,10 +44,6 @@ bool EndsWithExe(const std::string& name) {
   return tail == "EXE";
 }
 
-bool IsChosenName(const std::string& name, const std::string& pattern) {
-  return !name.empty() && name != pattern;
-}
-
 bool AskAutoFileName(Program& p, const std::string& title, const std::string& filter,
                      const std::string& pattern, std::string& target) {
   const std::string name = p.platform.SaveFileDialog(title, filter, 1, pattern);
@@ -54,7 +51,7 @@ bool AskAutoFileName(Program& p, const std::string& title, const std::string& fi
   bool go = true;
   if (EndsWithExe(name)) go = AskYesNo(p, profile::kExeQuestion);
   if (go && name.empty()) go = AskYesNo(p, kNoFileNameQuestion);
-  if (go && name == pattern) go = AskYesNo(p, kNoExtensionQuestion);
+  if (go && common::IsPatternName(name, pattern)) go = AskYesNo(p, kNoExtensionQuestion);
   target = go ? name : std::string();
   return go;
 }
@@ -81,7 +78,7 @@ void SaveReport(Program& p) {
   f.ReportFileName = p.platform.SaveFileDialog(kSaveReportTitle, kReportFilter, 1, kReportPattern);
   if (EndsWithExe(f.ReportFileName) && !AskYesNo(p, profile::kExeQuestion)) return;
   // A cancelled or untouched dialog saves nothing and says nothing.
-  if (!IsChosenName(f.ReportFileName, kReportPattern)) return;
+  if (!common::IsChosenName(f.ReportFileName, kReportPattern)) return;
   const std::string name = f.ReportFileName;
   common::RetryCancel(p.platform, [&] { SavePlotPicture(p, name); });
 }
@@ -90,7 +87,7 @@ void OpenReport(Program& p) {
   const std::string name =
       p.platform.OpenFileDialog(kOpenReportTitle, kReportFilter, 1, kReportPattern);
   p.profile.ProfileFileName = name;
-  if (!IsChosenName(name, kReportPattern)) return;
+  if (!common::IsChosenName(name, kReportPattern)) return;
   common::RetryCancel(p.platform, [&] {
     LoadPlotPicture(p, name);
     p.files.ReportLoaded = true;
@@ -106,8 +103,8 @@ void AutoSaveReport(Program& p) {
   // A run started without an armed equalisation (manual mode, or auto-save switched on
   // since) has no name yet: ask now rather than lose the report or write it under the
   // wildcard pattern.
-  if (!IsChosenName(f.ReportFileName, kReportPattern)) AskReportFileName(p);
-  if (!IsChosenName(f.ReportFileName, kReportPattern)) return;
+  if (!common::IsChosenName(f.ReportFileName, kReportPattern)) AskReportFileName(p);
+  if (!common::IsChosenName(f.ReportFileName, kReportPattern)) return;
   const std::string name = f.ReportFileName;
   common::RetryCancel(p.platform, [&] { SavePlotPicture(p, name); });
 }

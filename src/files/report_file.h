@@ -22,9 +22,6 @@ inline constexpr const char* kNoExtensionQuestion =
 // True when the last three characters, in upper case, are "EXE".
 bool EndsWithExe(const std::string& name);
 
-// A name a file can be written under: neither empty nor the dialog's bare pattern.
-bool IsChosenName(const std::string& name, const std::string& pattern);
-
 // The auto-save and auto-export dialog with its questions. The name goes to `target`;
 // a No to any question clears it, so the end of the run asks again rather than writing
 // under a name the operator refused. Returns false on a No.

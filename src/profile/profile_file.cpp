@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "common/error_box.h"
+#include "common/file_name.h"
 #include "common/number_text.h"
 #include "daq/discovery.h"
 #include "profile/recompute.h"
@@ -136,7 +137,7 @@ void LoadDefaultProfile(Program& p) {
 bool ChooseProfileToOpen(Program& p, std::string& name) {
   name = p.platform.OpenFileDialog(kOpenProfileTitle, kProfileFilter, 1, kProfilePattern);
   p.profile.ProfileFileName = name;
-  if (name.empty() || name == kProfilePattern) return false;
+  if (!common::IsChosenName(name, kProfilePattern)) return false;
   // A file without a title line keeps the title on screen.
   p.profile.Record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
   return true;
@@ -174,7 +175,7 @@ void SaveProfile(Program& p) {
   if (EndsWithExe(name) && p.platform.MessageBox(kExeQuestion, ui::Buttons::YesNo,
                                                  ui::Icon::Critical, "") == ui::Answer::No)
     return;
-  if (name.empty() || name == kProfilePattern) return;
+  if (!common::IsChosenName(name, kProfilePattern)) return;
   pr.Record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
   const std::string text = ProfileText(pr.Record);
   // The old file is replaced only once the new one is complete.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/file_name.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 
@@ -97,7 +98,7 @@ void LoadCustomShape(Program& p) {
   p.Row(row::PulseShape) = 9;
   std::string name = p.platform.OpenFileDialog(kShapeTitle, kShapeFilter, 1, kShapePattern);
   p.profile.CustomShapeFileName = name;
-  if (name.empty() || name == kShapePattern) return;
+  if (!common::IsChosenName(name, kShapePattern)) return;
   if (!ReadCustomShape(p, name)) return;
   RecomputeProfile(p);
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "common/error_box.h"
 #include "common/prompt.h"
@@ -12,8 +14,6 @@
 
 using namespace common;
 namespace fs = std::filesystem;
-
-namespace {}  // namespace
 
 TEST(TextReader, FieldsByCommaOrLineEndWithQuotedTexts) {
   TextReader r("\"a, b\",1.5,-2\r\n.25 ,\"x\"\n  3e2\r\n,7\r\n");
@@ -92,6 +92,59 @@ TEST(TextWriter, ReplacesTheFileOnlyWhenComplete) {
     EXPECT_EQ(e.Number(), 76);
   }
   EXPECT_FALSE(fs::exists(f.string() + ".tmp~"));
+}
+
+namespace {
+
+// Runs `check` as a user without root's right to write any file: in a child that drops to
+// "nobody" when the suite runs as root (as CI does), in-process otherwise.
+bool AsUnprivilegedUser(const std::function<bool()>& check) {
+  if (geteuid() != 0) return check();
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+    _exit(dropped && check() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+TEST(TextWriter, ASaveKeepsProtectionLinksModeAndRefusesWildcardNames) {
+  testing_support::TempDir dir;
+  const fs::path& d = dir.Path();
+  const std::string file = (d / "KRX8Cal.Dat").string();
+  testing_support::WriteFile(file, "old");
+  // A write-protected file in a folder anyone may write: the save fails as opening the file
+  // for output fails, and nothing changes.
+  chmod(d.c_str(), 0777);
+  chmod(file.c_str(), 0444);
+  EXPECT_TRUE(AsUnprivilegedUser([&] {
+    try {
+      WriteFileAtomically(file, "new");
+      return false;
+    } catch (const RunError& e) {
+      return e.Number() == 70 && testing_support::ReadFile(file) == "old" &&
+             !fs::exists(file + ".tmp~");
+    }
+  }));
+  // A link stays a link; the file it points to gets the contents and keeps its mode.
+  chmod(file.c_str(), 0640);
+  fs::create_symlink("KRX8Cal.Dat", d / "link.dat");
+  WriteFileAtomically((d / "link.dat").string(), "through");
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(d / "link.dat")));
+  EXPECT_EQ(testing_support::ReadFile(file), "through");
+  EXPECT_EQ(fs::status(file).permissions(), static_cast<fs::perms>(0640));
+  // A wildcard name is a dialog's pattern, never a file.
+  try {
+    WriteFileAtomically((d / "KRXFileC.*").string(), "x");
+    FAIL();
+  } catch (const RunError& e) {
+    EXPECT_EQ(e.Number(), 52);
+  }
+  EXPECT_FALSE(fs::exists(d / "KRXFileC.*"));
 }
 
 TEST(ErrorBox, RetryRepeatsTheStatementAndCancelAbandons) {

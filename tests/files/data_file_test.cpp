@@ -85,7 +85,7 @@ TEST_F(DataFileTest, ProfileLinesCarryEveryRowAndItsText) {
   r.Label[200] = "";
   auto lines = Lines();
   const size_t first = files::kDataSampleLines;
-  EXPECT_EQ(lines[first], "2,-.25,0,1E+07,3.5,.0001,\"Row 'zero'\"");
+  EXPECT_EQ(lines[first], "2,-.25,0,10000000,3.5,.0001,\"Row 'zero'\"");
   EXPECT_EQ(lines[first + 200], ".7812,0,0,0,0,0,\"\"");
   for (size_t j = first; j < first + profile::kRows; ++j)
     EXPECT_EQ(Split(lines[j], ",").size(), 7u) << j;
@@ -142,6 +142,10 @@ TEST_F(DataFileTest, ExportCommandWritesTheChosenFileOnly) {
   EXPECT_EQ(d.FileName, "KRXDataC.*");
   h.plat.Files = {""};
   h.Click(MenuId::mnuFileExport);
+  // Accepted unchanged, the dialog answers the pattern with its folder.
+  h.plat.Files = {(fs::current_path() / "KRXDataC.*").string(), "KRXData?.1"};
+  h.Click(MenuId::mnuFileExport);
+  h.Click(MenuId::mnuFileExport);
   EXPECT_TRUE(fs::is_empty("."));
   EXPECT_TRUE(h.plat.Boxes.empty());
 
@@ -169,7 +173,7 @@ TEST_F(DataFileTest, ExportErrorsAskRetryOrCancel) {
 
 TEST_F(DataFileTest, RunWithAutoExportAsksWhenArmedAndWritesAtItsEnd) {
   p.win.Check(MenuId::mnuTestAutoExport, true);
-  h.plat.Files = {"KRXDataC.*"};
+  h.plat.Files = {(fs::current_path() / "KRXDataC.*").string()};
   h.plat.Answers = {Answer::No};
   h.Press(ui::ButtonId::cmdEqual);
   ASSERT_EQ(h.plat.Dialogs.size(), 1u);
