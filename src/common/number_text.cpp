@@ -9,7 +9,8 @@
 namespace common {
 namespace {
 
-// Formats |v| with `digits` significant digits in the classic plain-number style.
+// Formats |v| with `digits` significant digits in the classic plain-number style, always
+// in plain decimals (never an exponent form), as the text files want them.
 std::string PlainText(double v, int digits) {
   if (v == 0.0 || !std::isfinite(v)) {
     if (std::isnan(v)) return " NaN";
@@ -29,16 +30,7 @@ std::string PlainText(double v, int digits) {
     if (s[i] != '.') mant += s[i];
   while (mant.size() > 1 && mant.back() == '0') mant.pop_back();
   std::string out;
-  if (exp10 >= digits || exp10 < -5) {
-    out = mant.substr(0, 1);
-    if (mant.size() > 1) {
-      out += '.';
-      out.append(mant, 1, std::string::npos);
-    }
-    char eb[16];
-    std::snprintf(eb, sizeof eb, "E%c%02d", exp10 < 0 ? '-' : '+', std::abs(exp10));
-    out += eb;
-  } else if (exp10 >= 0) {
+  if (exp10 >= 0) {
     int intDigits = exp10 + 1;
     if (static_cast<int>(mant.size()) <= intDigits) {
       out = mant + std::string(intDigits - mant.size(), '0');
@@ -196,10 +188,9 @@ bool ParseNumber(const std::string& text, double& out) {
 
 std::string ShortestFloatText(float v) {
   if (!std::isfinite(v)) return "0";
-  char buf[64];
-  auto res = std::to_chars(buf, buf + sizeof buf, v);
+  char buf[128];
+  auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed);
   std::string s(buf, res.ptr);
-  // Plain decimal form only when short; to_chars may give an exponent form.
   if (s.rfind("0.", 0) == 0)
     s.erase(0, 1);
   else if (s.rfind("-0.", 0) == 0)

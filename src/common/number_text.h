@@ -4,8 +4,8 @@
 namespace common {
 
 // Plain number text: a blank before a non-negative number, no leading zero before the
-// point, 7 significant digits for single precision and 15 for double; an exponent form
-// ("1.5E+07", "1E-05") outside the range the plain form covers.
+// point, 7 significant digits for single precision and 15 for double, always in plain
+// decimals ("15000000", ".00001"), never in an exponent form.
 std::string NumberText(float v);
 std::string NumberTextDouble(double v);
 
@@ -22,8 +22,8 @@ std::string FormatMask(double v, const std::string& mask);
 // text is not a number as a whole.
 bool ParseNumber(const std::string& text, double& out);
 
-// Shortest text that reads back to the same 32-bit float, "." as the point, no leading
-// zero before the point of a magnitude below 1.
+// Shortest plain-decimal text that reads back to the same 32-bit float, "." as the point,
+// no leading zero before the point of a magnitude below 1, never an exponent.
 std::string ShortestFloatText(float v);
 
 }  // namespace common

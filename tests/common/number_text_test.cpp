@@ -31,7 +31,9 @@ TEST(NumberText, LeadingBlankAndNoLeadingZero) {
   EXPECT_EQ(NumberText(0.7812f), " .7812");
   EXPECT_EQ(NumberText(16.7f), " 16.7");
   EXPECT_EQ(NumberText(1234567.0f), " 1234567");
-  EXPECT_EQ(NumberText(12345678.0f), " 1.234568E+07");
+  EXPECT_EQ(NumberText(12345678.0f), " 12345680");  // plain decimals, never an exponent
+  EXPECT_EQ(NumberText(-1e-5f), "-.00001");
+  EXPECT_EQ(NumberTextDouble(1e15), " 1000000000000000");
   EXPECT_EQ(NumberText(0.001f), " .001");
   EXPECT_EQ(NumberTextDouble(0.1), " .1");
   EXPECT_EQ(NumberTextDouble(1.0 / 3.0), " .333333333333333");
@@ -84,4 +86,6 @@ TEST(ShortestFloatText, ReadsBackBitForBit) {
   EXPECT_EQ(ShortestFloatText(0.5f), ".5");
   EXPECT_EQ(ShortestFloatText(-0.5f), "-.5");
   EXPECT_EQ(ShortestFloatText(16.7f), "16.7");
+  EXPECT_EQ(ShortestFloatText(1e5f), "100000");
+  EXPECT_EQ(ShortestFloatText(1e-5f), ".00001");
 }
