@@ -11,8 +11,8 @@ using ui::MenuId;
 void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace) {
   auto& plot = p.plot;
   plot.RefPeakA = plot.RefPeakV = plot.RefPeakD = 0;
-  const float m = p.wave.SampleFactor < 1 ? 1.0f : static_cast<float>(p.wave.SampleFactor);
-  const float step = 0.25f * m;
+  const double m = p.wave.SampleFactor < 1 ? 1.0 : static_cast<double>(p.wave.SampleFactor);
+  const double step = 0.25 * m;
   float velocity = 0, displacement = 0;
   if (trace) {
     trace->Accel[0] = trace->Velocity[0] = trace->Displacement[0] = 0;
@@ -20,9 +20,10 @@ void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace) {
     trace->Displacement[kWaveSamples - 1] = 0;
   }
   for (int i = 1; i < kWaveSamples - 1; ++i) {
-    float accel = plot.TestLevelG * 0.0125f * p.wave.ReferencePulse[i];
-    velocity = velocity + accel * 0.08f / step;
-    displacement = displacement + velocity * 0.153f / step;
+    // The decimal constants in double precision, each result stored in single precision.
+    const float accel = static_cast<float>(plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
+    velocity = static_cast<float>(velocity + accel * 0.08 / step);
+    displacement = static_cast<float>(displacement + velocity * 0.153 / step);
     if (std::fabs(accel) > plot.RefPeakA) plot.RefPeakA = std::fabs(accel);
     if (std::fabs(velocity) > plot.RefPeakV) plot.RefPeakV = std::fabs(velocity);
     if (std::fabs(displacement) > plot.RefPeakD) plot.RefPeakD = std::fabs(displacement);
