@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/rounding.h"
 #include "daq/call_layer.h"
 #include "profile/record.h"
 
@@ -25,11 +26,12 @@ void WriteOn(Program& p, int32_t handle, int port, int value) {
 }  // namespace
 
 int32_t DriveLevelLimit(const Program& p) {
-  // In single precision, as the record holds the volts: 3.3 V is 1320 counts, not 1319.
-  float counts = p.Row(profile::row::MaxDriveVolts) * 400.0f;
-  if (!(counts > 0)) return 0;  // no usable maximum: no drive
-  if (counts >= 4000) return 4000;
-  return static_cast<int32_t>(std::floor(counts));
+  // The volts as the record holds them, times 400, rounded as every conversion is: 1.05 V
+  // is 420 counts, the level the drive peak was capped at, not one count less.
+  const int32_t counts =
+      common::ToInt32(static_cast<double>(p.Row(profile::row::MaxDriveVolts)) * 400.0);
+  if (counts <= 0) return 0;  // no usable maximum (also NaN): no drive
+  return counts > 4000 ? 4000 : counts;
 }
 
 void WritePort(Program& p, int port, int value) {

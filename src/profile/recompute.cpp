@@ -202,9 +202,9 @@ void ComputeDrivePeak(Program& p) {
   } else if (mode == 1) {
     counts = common::ToInt32(static_cast<double>(p.run.ManualLevel) * 100.0);
   }
-  int32_t maxCounts = common::ToInt32(static_cast<double>(p.Row(row::MaxDriveVolts)) * 400.0);
+  // At most the maximum drive level and 4000 counts.
+  const int32_t maxCounts = daq::DriveLevelLimit(p);
   if (maxCounts < counts) counts = maxCounts;
-  if (counts > 4000) counts = 4000;
   // A negative or NaN product must not reach the amplifier as a wrapped value.
   if (counts < 0) counts = 0;
   p.run.DrivePeakCounts = counts;

@@ -480,6 +480,17 @@ TEST_F(DriverTest, DriveLevelNeverLeavesAboveItsLimit) {
     EXPECT_EQ(word >> 12, 4095);
     EXPECT_EQ(p.daq.LastSentWordLow, c.sent);
   }
+  // The lines carry the drive peak that the maximum drive level allowed, never one count
+  // less (1.05 V is 420 counts), at every two-decimal setting.
+  p.Row(profile::row::ControlMode) = 1;
+  p.run.ManualLevel = 40;
+  for (int centivolts = 1; centivolts <= 996; ++centivolts) {
+    p.Row(profile::row::MaxDriveVolts) = static_cast<float>(centivolts / 100.0);
+    profile::ComputeDrivePeak(p);
+    p.daq.SerialWordLow = p.run.DrivePeakCounts;
+    daq::SendSerialWord(p);
+    ASSERT_EQ(p.daq.LastSentWordLow, p.run.DrivePeakCounts) << centivolts;
+  }
 }
 
 TEST_F(DriverTest, PortsAndRemoteInputs) {
