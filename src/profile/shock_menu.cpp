@@ -3,6 +3,7 @@
 #include "common/number_text.h"
 #include "common/prompt.h"
 #include "daq/acquisition.h"
+#include "daq/discovery.h"
 #include "display/plot.h"
 #include "profile/kinematics.h"
 #include "profile/legacy_file.h"
@@ -130,12 +131,16 @@ void CompLevel(Program& p, const char* prompt, int rowIndex) {
   RecomputeProfile(p);
 }
 
-void ChooseShape(Program& p, MenuId item, float code) {
+// The Triangle item also restarts the hardware. As when a profile is opened, the start-up
+// runs before the recompute, so the new pulse, drive and redraw are made from the record
+// the start-up leaves.
+void ChooseShape(Program& p, MenuId item, float code, bool restartHardware = false) {
   p.win.CheckOnly(item, MenuId::mnuShockShapeHalfsine, MenuId::mnuShockShapeTriangle,
                   MenuId::mnuShockShapeTrap, MenuId::mnuShockShapeIPSaw, MenuId::mnuShockShapeTPSaw,
                   MenuId::mnuShockShapeQuarter, MenuId::mnuShockShapeCusp,
                   MenuId::mnuShockShapeSineBurst, MenuId::mnuShockShapeCustom);
   p.Row(row::PulseShape) = code;
+  if (restartHardware) daq::HardwareStartup(p);
   RecomputeProfile(p);
 }
 
@@ -193,7 +198,7 @@ bool OnMenu(Program& p, MenuId id, int) {
       ChooseShape(p, id, 1);
       return true;
     case MenuId::mnuShockShapeTriangle:
-      ChooseShape(p, id, 4);
+      ChooseShape(p, id, 4, true);
       return true;
     case MenuId::mnuShockShapeTrap:
       ChooseShape(p, id, 5);

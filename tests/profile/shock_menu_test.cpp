@@ -197,8 +197,11 @@ TEST_F(ShockMenuTest, ShapeItemsAreARadioGroupWithTheirCodes) {
   const float codes[] = {1, 4, 5, 3, 2, 6, 7, 8};
   for (int i = 0; i < 8; ++i) {
     const int refreshes = h.prog.plot.RefreshCount;
+    h.prog.Row(row::PretestLevelDb) = 9;
     h.Click(kShapes[i]);
     EXPECT_EQ(Row(row::PulseShape), codes[i]);
+    // Only Triangle re-runs the hardware start-up (which sets the pre-test level to 5 dB).
+    EXPECT_EQ(Row(row::PretestLevelDb), kShapes[i] == MenuId::mnuShockShapeTriangle ? 5 : 9);
     EXPECT_EQ(CheckedShapes(), std::vector<MenuId>{kShapes[i]});
     EXPECT_GT(h.prog.plot.RefreshCount, refreshes);
   }
