@@ -118,7 +118,7 @@ void RewriteOverride(Program& p, const std::string& ownRecord) {
 }
 
 bool UsableLevel(float g) {
-  return g >= kMinRemoteLevelG && g <= kMaxRemoteLevelG;
+  return g > 0 && g <= kMaxRemoteLevelG;  // false for NaN too
 }
 
 }  // namespace

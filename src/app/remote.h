@@ -21,8 +21,8 @@ inline constexpr const char* kDefaultControlFile = "KRXControl.dat";
 // A record is a few dozen bytes; anything past this is not a record and is ignored.
 inline constexpr size_t kMaxControlFileBytes = 4096;
 
-// Levels the override may set, in G: the range the operator may enter for the peak.
-inline constexpr float kMinRemoteLevelG = 0.5f;
+// The highest level the override may set, in G. Any positive level up to it is one an
+// operator may enter in some unit system (Metric starts at 0.5 m/s², about 0.051 G).
 inline constexpr float kMaxRemoteLevelG = 200.0f;
 
 // One record of the control file: command, key, level. Key and level are optional.

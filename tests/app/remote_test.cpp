@@ -161,7 +161,7 @@ TEST(ControlFile, MissingOrJunkFilesAreIgnoredSilently) {
 }
 
 TEST(ControlFile, OverrideTakesOnlyAnOperatorLevel) {
-  for (const char* level : {"0", "-5", "0.4", "200.5", "1e30"}) {
+  for (const char* level : {"0", "-5", "200.5", "1e30"}) {
     RemoteBench b;
     b.Other(std::string("16,\"\",") + level + "\r\n");
     b.Poll();
@@ -171,11 +171,14 @@ TEST(ControlFile, OverrideTakesOnlyAnOperatorLevel) {
     // The drive never follows a wild level.
     EXPECT_LE(b.prog.run.DrivePeakCounts, 4000);
   }
-  RemoteBench b;
-  b.Other("16,\"\",200\r\n");
-  b.Poll();
-  EXPECT_EQ(b.prog.run.RemoteLevelOverride, 1.0f);
-  EXPECT_EQ(b.Left(), "16,\"\",200\r\n");
+  // Every level an operator may enter in either unit system, down to Metric's 0.051 G.
+  for (const char* level : {"200", ".3", ".051"}) {
+    RemoteBench b;
+    b.Other(std::string("16,\"\",") + level + "\r\n");
+    b.Poll();
+    EXPECT_EQ(b.prog.run.RemoteLevelOverride, 1.0f) << level;
+    EXPECT_EQ(b.Left(), std::string("16,\"\",") + level + "\r\n");
+  }
 }
 
 TEST(ControlFile, PollingFollowsTheInputsMenu) {
