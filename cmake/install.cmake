@@ -38,10 +38,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KRX_PACKAGE_MAINTAINER}")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${PROJECT_DESCRIPTION}
-The operator program synthesises the reference shock pulse with its compensation pulses and
-the drive, checks the pulse against the shaker's limits, equalises the drive gain, fires
-pre-test and full-level pulses, records up to sixteen accelerometer channels, stops the run
-on trips, plots and prints the results and writes its own files. Without a board it runs in
-demo mode and simulates the response. A simulated board driver is included.")
+# The summary line comes first by itself; this is the long description after it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "For an electrodynamic shaker: synthesises the reference
+shock pulse with its compensation pulses and the drive, checks the pulse against the shaker's
+limits, equalises the drive gain, fires pre-test and full-level pulses, records up to sixteen
+accelerometer channels, stops the run on trips, plots and prints the results and writes its
+own files. Without a board it runs in demo mode and simulates the response. A simulated board
+driver is included.")
 include(CPack)
