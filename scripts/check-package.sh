@@ -49,11 +49,20 @@ rc=0; "$KRX8" --no-such-option 2>/dev/null || rc=$?
 # First start from an empty folder: the per-user folder is seeded, the program looks for the
 # driver on the system's path only, and is still running (in demo mode) when stopped.
 mkdir -p "$BUILD/stage-home/elsewhere"
-rc=0
-(cd "$BUILD/stage-home/elsewhere" && env -u KRX8_DAQX_LIBRARY -u XDG_DATA_HOME \
+(cd "$BUILD/stage-home/elsewhere" && exec env -u KRX8_DAQX_LIBRARY -u XDG_DATA_HOME \
   HOME="$BUILD/stage-home" LD_DEBUG=libs LD_DEBUG_OUTPUT="$BUILD/stage-home/ld" \
-  timeout 5 "$KRX8" --no-splash >/dev/null 2>&1) || rc=$?
-[ "$rc" -eq 124 ] || fail "the installed program ended with $rc on its first start"
+  "$KRX8" --no-splash >/dev/null 2>&1) &
+pid=$!
+tries=0
+until grep -qs "find library=libdaqx.so" "$BUILD/stage-home"/ld.*; do
+  tries=$((tries + 1))
+  [ "$tries" -le 100 ] && kill -0 "$pid" 2>/dev/null || break
+  sleep 0.2
+done
+sleep 1
+kill -0 "$pid" 2>/dev/null || fail "the installed program ended on its first start"
+kill "$pid"
+wait "$pid" 2>/dev/null || true
 for f in KRXFileC.000 KRX8Cal.Dat; do
   cmp -s "$BUILD/stage-home/.local/share/krx8/$f" "$STAGE/usr/share/krx8/$f" || fail "$f not seeded"
 done
