@@ -1,12 +1,15 @@
 // The program: the splash, then the main window driven by the core.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "app/events.h"
+#include "app/options.h"
 #include "app/startup.h"
+#include "app/work_folder.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/splash.h"
@@ -14,12 +17,32 @@
 int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
-  bool noSplash = false, reportStartup = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--no-splash") == 0) noSplash = true;
-    if (std::strcmp(argv[i], "--startup-time") == 0) reportStartup = true;
+  // Before any window: --help and --version need no display.
+  const app::Options opts = app::ParseOptions(argc, argv);
+  switch (opts.Action) {
+    case app::OptionAction::Help:
+      std::fputs(app::HelpText().c_str(), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case app::OptionAction::Version:
+      std::fputs(app::VersionText().c_str(), stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    case app::OptionAction::Error:
+      std::fprintf(stderr, "%s\n", opts.Error.c_str());
+      return app::kUsageExitStatus;
+    case app::OptionAction::Srs:
+      // HEADLESS SRS COMMAND: call it here with opts and return its status.
+      std::fputs("krx8: --srs is not built into this version\n", stderr);
+      return app::kUsageExitStatus;
+    case app::OptionAction::Run:
+      break;
   }
+  const bool noSplash = opts.NoSplash, reportStartup = opts.StartupTime;
+  std::string why;
+  if (!app::SettleWorkFolder(why)) std::fprintf(stderr, "krx8: %s\n", why.c_str());
+
   QApplication qapp(argc, argv);
+  QApplication::setDesktopFileName("krx8");
+  QApplication::setWindowIcon(QIcon::fromTheme("krx8"));
   qtui::QtPlatform platform;
   Program prog(platform);
   qtui::MainWindow window(prog, platform.Canvas());

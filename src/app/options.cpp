@@ -1,0 +1,272 @@
+#include "app/options.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#ifndef KRX8_VERSION
+#error "KRX8_VERSION comes from the project version in CMakeLists.txt"
+#endif
+
+namespace app {
+
+namespace {
+
+enum class Opt { NoSplash, StartupTime, Srs, Custom, Q, Help, Version };
+
+struct OptionDoc {
+  Opt Id;
+  const char* Name;
+  const char* Alias;  // a short form, or null
+  const char* Arg;    // the value's name, or null for a switch
+  const char* Text;
+};
+
+struct VariableDoc {
+  const char* Name;
+  const char* Text;
+};
+
+// The one description of the command line; the help text and the manual page are both
+// printed from it.
+constexpr OptionDoc kOptions[] = {
+    {Opt::NoSplash, "--no-splash", nullptr, nullptr, "Start without the 4-second splash window."},
+    {Opt::StartupTime, "--startup-time", nullptr, nullptr,
+     "Print on standard error how long the start-up took, once the main window shows."},
+    {Opt::Srs, "--srs", nullptr, "PROFILE_FILE",
+     "Print the shock response spectrum of a profile's reference pulse as CSV and exit."},
+    {Opt::Custom, "--custom", nullptr, "WAVESHAPE_FILE",
+     "With --srs: the custom waveshape file of a profile with a custom pulse shape."},
+    {Opt::Q, "--q", nullptr, "Q",
+     "With --srs: the quality factor of the spectrum's oscillators, above 0.5 (default 10)."},
+    {Opt::Help, "--help", "-h", nullptr, "Print this help and exit."},
+    {Opt::Version, "--version", nullptr, nullptr, "Print the version and exit."},
+};
+
+constexpr VariableDoc kVariables[] = {
+    {"KRX8_DAQX_LIBRARY",
+     "The board driver library to load (a path), tried before libdaqx.so on the system's "
+     "library path; without a loadable library the program runs in demo mode. The simulated "
+     "driver installed with the program (lib/krx8/libdaqx.so under the installation prefix, "
+     "/usr/lib/krx8/libdaqx.so from the package) runs the whole hardware path without a board."},
+    {"KRX8_PRINT_PDF", "Print the report page into this PDF file instead of on the printer."},
+    {"KRX8_CONTROL_FILE",
+     "The remote-control file that another program writes (default KRXControl.dat in the "
+     "working folder)."},
+    {"XDG_DATA_HOME",
+     "The base folder of per-user data; the working folder is krx8 in it (default "
+     "~/.local/share)."},
+};
+
+constexpr const char* kDescription =
+    "The operator program of the KRX-8 classical shock controller for an electrodynamic "
+    "shaker: it synthesises the reference pulse and its drive, equalises, fires pre-test and "
+    "full-level pulses, records up to sixteen accelerometer channels and stops the run on "
+    "trips. Without a board it runs in demo mode and simulates the response.";
+
+constexpr const char* kWorkFolder =
+    "Started in a folder that holds the profile KRXFileC.000, the program works in that "
+    "folder. Otherwise it works in $XDG_DATA_HOME/krx8, by default ~/.local/share/krx8, which "
+    "it creates on first start and seeds with the sample profile KRXFileC.000 and calibration "
+    "file KRX8Cal.Dat when they are missing there. Profiles, calibration factors, reports and "
+    "test data are read and written in the working folder.";
+
+constexpr const char* kExitStatus = "0 on success, 2 on a wrong command line.";
+
+constexpr size_t kShownArgument = 60;
+
+const OptionDoc* Find(std::string_view name) {
+  for (const auto& o : kOptions)
+    if (name == o.Name || (o.Alias != nullptr && name == o.Alias)) return &o;
+  return nullptr;
+}
+
+// An argument as it may be echoed on one line of a terminal: no control characters, bounded.
+std::string Shown(std::string_view arg) {
+  std::string s;
+  for (char c : arg.substr(0, kShownArgument)) {
+    const auto u = static_cast<unsigned char>(c);
+    s += (u < 0x20 || u == 0x7f) ? '?' : c;
+  }
+  if (arg.size() > kShownArgument) s += "...";
+  return s;
+}
+
+Options Failure(const std::string& what) {
+  Options o;
+  o.Action = OptionAction::Error;
+  o.Error = "krx8: " + what + " (krx8 --help lists the options)";
+  return o;
+}
+
+bool ParseQ(std::string_view text, double& q) {
+  double v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || v <= 0.5)
+    return false;
+  q = v;
+  return true;
+}
+
+void Wrap(std::string& out, std::string_view text, size_t indent, size_t column) {
+  constexpr size_t kWidth = 79;
+  size_t col = column;
+  bool first = true;
+  while (!text.empty()) {
+    const size_t end = text.find(' ');
+    const std::string_view word = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (word.empty()) continue;
+    if (!first && col + 1 + word.size() > kWidth) {
+      out += '\n';
+      out.append(indent, ' ');
+      col = indent;
+    } else if (!first) {
+      out += ' ';
+      ++col;
+    }
+    out += word;
+    col += word.size();
+    first = false;
+  }
+  out += '\n';
+}
+
+// Two columns: the name from column 2, its text from column 27 (on the next line when the
+// name does not fit).
+void Entry(std::string& out, const std::string& name, const char* text) {
+  constexpr size_t kTextColumn = 27;
+  out += "  " + name;
+  size_t col = 2 + name.size();
+  if (col + 2 > kTextColumn) {
+    out += '\n';
+    col = 0;
+  }
+  out.append(kTextColumn - col, ' ');
+  Wrap(out, text, kTextColumn, kTextColumn);
+}
+
+std::string OptionName(const OptionDoc& o) {
+  std::string s = o.Alias != nullptr ? std::string(o.Alias) + ", " + o.Name : o.Name;
+  if (o.Arg != nullptr) s += std::string(" ") + o.Arg;
+  return s;
+}
+
+// Text for troff: backslashes and hyphens escaped, no line taken for a request.
+std::string Roff(std::string_view text) {
+  std::string s;
+  for (char c : text) {
+    if (c == '\\')
+      s += "\\e";
+    else if (c == '-')
+      s += "\\-";
+    else
+      s += c;
+  }
+  if (!s.empty() && (s[0] == '.' || s[0] == '\'')) s.insert(0, "\\&");
+  return s;
+}
+
+}  // namespace
+
+Options ParseOptions(int argc, const char* const* argv) {
+  Options o;
+  bool help = false, version = false, srsOnly = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
+    std::string_view name = arg, value;
+    bool inlineValue = false;
+    if (arg.starts_with("--") && arg.find('=') != std::string_view::npos) {
+      name = arg.substr(0, arg.find('='));
+      value = arg.substr(arg.find('=') + 1);
+      inlineValue = true;
+    }
+    const OptionDoc* opt = Find(name);
+    if (opt == nullptr)
+      return Failure((arg.starts_with("-") ? "unknown option '" : "unexpected argument '") +
+                     Shown(arg) + "'");
+    if (opt->Arg == nullptr && inlineValue) return Failure(Shown(name) + " takes no value");
+    if (opt->Arg != nullptr && !inlineValue) {
+      if (i + 1 >= argc || argv[i + 1] == nullptr)
+        return Failure(std::string(opt->Name) + " needs " + opt->Arg);
+      value = argv[++i];
+    }
+    if (opt->Arg != nullptr && value.empty())
+      return Failure(std::string(opt->Name) + " needs " + opt->Arg);
+    switch (opt->Id) {
+      case Opt::NoSplash:
+        o.NoSplash = true;
+        break;
+      case Opt::StartupTime:
+        o.StartupTime = true;
+        break;
+      case Opt::Help:
+        help = true;
+        break;
+      case Opt::Version:
+        version = true;
+        break;
+      case Opt::Srs:
+        o.SrsProfileFile = value;
+        break;
+      case Opt::Custom:
+        o.CustomWaveshapeFile = value;
+        srsOnly = true;
+        break;
+      case Opt::Q:
+        if (!ParseQ(value, o.Q))
+          return Failure("--q needs a number above 0.5, not '" + Shown(value) + "'");
+        srsOnly = true;
+        break;
+    }
+  }
+  if (srsOnly && o.SrsProfileFile.empty()) return Failure("--custom and --q go with --srs");
+  if (help)
+    o.Action = OptionAction::Help;
+  else if (version)
+    o.Action = OptionAction::Version;
+  else if (!o.SrsProfileFile.empty())
+    o.Action = OptionAction::Srs;
+  return o;
+}
+
+std::string VersionText() {
+  return std::string("krx8 ") + KRX8_VERSION + "\n";
+}
+
+std::string HelpText() {
+  std::string s = "Usage: krx8 [OPTION]...\n";
+  Wrap(s, kDescription, 0, 0);
+  s += "\nOptions:\n";
+  for (const auto& o : kOptions) Entry(s, OptionName(o), o.Text);
+  s += "\nEnvironment:\n";
+  for (const auto& v : kVariables) Entry(s, v.Name, v.Text);
+  s += "\nWorking folder:\n  ";
+  Wrap(s, kWorkFolder, 2, 2);
+  s += "\nExit status:\n  ";
+  Wrap(s, kExitStatus, 2, 2);
+  return s;
+}
+
+std::string ManPage() {
+  std::string s = std::string(".TH KRX8 1 \"\" \"krx8 ") + KRX8_VERSION + "\" \"User Commands\"\n";
+  s += ".nh\n.ad l\n";  // file names are neither hyphenated nor stretched
+  s += ".SH NAME\nkrx8 \\- KRX\\-8 classical shock controller\n";
+  s += ".SH SYNOPSIS\n.B krx8\n[\\fIOPTION\\fR]...\n";
+  s += ".SH DESCRIPTION\n" + Roff(kDescription) + "\n";
+  s += ".SH OPTIONS\n";
+  for (const auto& o : kOptions) {
+    s += ".TP\n";
+    if (o.Alias != nullptr) s += "\\fB" + Roff(o.Alias) + "\\fR, ";
+    s += "\\fB" + Roff(o.Name) + "\\fR";
+    if (o.Arg != nullptr) s += " \\fI" + Roff(o.Arg) + "\\fR";
+    s += "\n" + Roff(o.Text) + "\n";
+  }
+  s += ".SH ENVIRONMENT\n";
+  for (const auto& v : kVariables) s += ".TP\n.B " + Roff(v.Name) + "\n" + Roff(v.Text) + "\n";
+  s += ".SH FILES\n" + Roff(kWorkFolder) + "\n";
+  s += ".SH \"EXIT STATUS\"\n" + Roff(kExitStatus) + "\n";
+  return s;
+}
+
+}  // namespace app

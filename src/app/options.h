@@ -1,0 +1,29 @@
+#pragma once
+// The command line: parsed before any window exists, so that --help and --version work
+// with no display. The same option table gives the help text and the manual page.
+#include <string>
+
+namespace app {
+
+enum class OptionAction { Run, Help, Version, Srs, Error };
+
+struct Options {
+  OptionAction Action = OptionAction::Run;
+  bool NoSplash = false;
+  bool StartupTime = false;
+  std::string SrsProfileFile;       // --srs
+  std::string CustomWaveshapeFile;  // --custom, with --srs
+  double Q = 10.0;                  // --q, with --srs
+  std::string Error;                // one line, when Action is Error
+};
+
+// The exit status of a wrong command line.
+inline constexpr int kUsageExitStatus = 2;
+
+Options ParseOptions(int argc, const char* const* argv);
+
+std::string VersionText();  // "krx8 x.y.z\n"
+std::string HelpText();
+std::string ManPage();  // the same text as a manual page (section 1)
+
+}  // namespace app
