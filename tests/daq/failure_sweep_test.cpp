@@ -105,8 +105,9 @@ TEST_P(FailureSweep, StopsSafelyAndReportsEachFailureOnce) {
     EXPECT_LE(n, 3) << name;
     EXPECT_FALSE(p.run.Busy) << name;
     // The status line never claims a pass or a delay that is no longer going on.
-    if (!p.win.GetTimer(ui::TimerId::tmrTimer1).Enabled)
+    if (!p.win.GetTimer(ui::TimerId::tmrTimer1).Enabled) {
       EXPECT_NE(Status().rfind("EQUALIZING SYSTEM-", 0), 0u) << name << ": " << Status();
+    }
   };
 
   h.Start();
@@ -138,7 +139,9 @@ TEST_P(FailureSweep, StopsSafelyAndReportsEachFailureOnce) {
   gain = p.Row(row::DriveGain);
   h.Press(ButtonId::cmdStart);
   h.Advance(300);
-  if (BoardError(from)) EXPECT_EQ(p.Row(row::DriveGain), gain);
+  if (BoardError(from)) {
+    EXPECT_EQ(p.Row(row::DriveGain), gain);
+  }
   step("Start");
 
   h.Click(MenuId::mnuRunAbort);
