@@ -92,6 +92,18 @@ INSTANTIATE_TEST_SUITE_P(EverySource, AbortFrom,
                          ::testing::Values(Source::Menu, Source::Key, Source::Image,
                                            Source::RemoteLine, Source::ControlFile));
 
+// Equalize, then Abort in the settling delay: the delay is cancelled and no pulse plays.
+TEST_F(SafetyTest, AbortInTheSettlingDelayPlaysNoPulse) {
+  StartSlow();
+  h.Press(ButtonId::cmdEqual);
+  h.Advance(500);
+  h.Click(MenuId::mnuRunAbort);
+  h.Advance(kDelayMs + 20 * kPassMs);
+  EXPECT_EQ(Q("Pulses"), 1);  // the start-up's only
+  EXPECT_EQ(Status(), control::kEqualizationStoppedText);
+  ExpectReleased();
+}
+
 // The keys that work at once, "E" (the passes) and "P" (one pre-test pulse), are stopped
 // the same way; other commands are refused while they run.
 TEST_F(SafetyTest, KeysEAndPStopOnAbort) {
