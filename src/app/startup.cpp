@@ -69,8 +69,8 @@ void StopTest(Program& p) {
   w.Button(ui::ButtonId::cmdStart).ForeColor = ui::kBlack;
   p.run.PulseCount = 0;
   if (p.daq.DemoMode != 1.0f) {
-    // Release the drive path: both 12-bit fields of the serial word to 0.
-    // No output may go on playing: every open board is disarmed, best effort.
+    // No output may go on playing: every open board is disarmed, best effort. Then the
+    // drive path is released: both 12-bit fields of the serial word to 0.
     daq::DisarmBoards(p);
     p.daq.SerialWordLow = 0;
     p.daq.SerialWordHigh = 0;
@@ -87,9 +87,6 @@ void EndProgram(Program& p) {
 bool PciHardware(const Program& p) {
   return p.daq.DemoMode != 1.0f && p.Row(profile::row::InterfaceType) == 1;
 }
-}  // namespace
-
-namespace {
 // The resets before the end are best effort: whatever fails, the program ends.
 template <typename F>
 void ThenEnd(Program& p, F&& resets) {
