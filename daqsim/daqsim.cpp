@@ -1,6 +1,9 @@
 // A simulated board driver: the driver's C functions over one or two simulated boards and
 // a shaker with accelerometers. Configured by environment variables (see README.md).
-// Never blocks: every call returns at once, an acquisition completes after a few polls.
+// Never blocks: every call returns at once; an acquisition completes after a few polls, or
+// after its scans' wall time with DAQSIM_REALTIME=1.
+#include <time.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -68,6 +71,7 @@ struct Config {
   unsigned Seed = 1;
   long BusyPolls = 3;
   bool Hang = false;
+  bool Realtime = false;  // acquisitions take ScanCount / rate seconds of wall time
   long SlaveLag = 120;
   bool RequireCurrent = false;
   long BufDataCount = -1;  // -1: the scans recorded
@@ -100,6 +104,7 @@ struct Board {
   float Level = 0, Hyst = 0;
   bool Armed = false, Triggered = false, Complete = false, LevelChecked = false;
   long Polls = 0, Offset = 0;
+  double StartedAt = 0;  // wall time of the start, seconds (realtime mode)
   std::vector<int16_t> Record;
   // Digital lines.
   int32_t PortA = 16, PortB = 0, Config8255 = 0;
@@ -189,6 +194,7 @@ void Configure(bool keepBoards) {
   c.Seed = static_cast<unsigned>(EnvNumber("DAQSIM_SEED", 1));
   c.BusyPolls = static_cast<long>(EnvNumber("DAQSIM_BUSY_POLLS", 3));
   c.Hang = EnvNumber("DAQSIM_HANG", 0) != 0;
+  c.Realtime = EnvNumber("DAQSIM_REALTIME", 0) != 0;
   c.SlaveLag = static_cast<long>(EnvNumber("DAQSIM_SLAVE_LAG", 120));
   c.RequireCurrent = EnvNumber("DAQSIM_REQUIRE_CURRENT", 0) != 0;
   c.BufDataCount = static_cast<long>(EnvNumber("DAQSIM_BUFDATA_COUNT", -1));
@@ -217,7 +223,13 @@ void Configure(bool keepBoards) {
   g.LogFile = nullptr;
   g.Cfg = c;
   g.Rng = c.Seed ? c.Seed : 1;
-  if (!keepBoards) {
+  if (keepBoards) {
+    // A level start still waiting looks at the motion again, as the new settings make it.
+    for (auto& b : g.B) {
+      b.LevelChecked = false;
+      for (auto& d : b.Out) d.AccelValid = false;
+    }
+  } else {
     for (auto& b : g.B) b = Board{};
     g.NoHandleError = 0;
     g.Opens = 0;
@@ -239,8 +251,21 @@ long& CallCount(const std::string& name) {
   return g.Calls.back().second;
 }
 
+// Wall-clock seconds since the epoch, comparable with other programs' clocks.
+double WallSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
 void Note(const char* name, const std::string& args, int32_t rc) {
-  std::string line = std::string(name) + "(" + args + ") = " + Num(rc) + "\n";
+  std::string line = std::string(name) + "(" + args + ") = " + Num(rc);
+  if (g.Cfg.Realtime) {
+    char stamp[40];
+    std::snprintf(stamp, sizeof stamp, " @%.6f", WallSeconds());
+    line += stamp;
+  }
+  line += "\n";
   if (g.Log.size() + line.size() <= kLogCap) g.Log += line;
   if (g.LogFile) {
     std::fputs(line.c_str(), g.LogFile);
@@ -383,6 +408,7 @@ void CheckLevel(Board& b) {
     if (primed && beyond) {
       b.Offset += t;
       b.Triggered = true;
+      b.StartedAt = WallSeconds();
       return;
     }
   }
@@ -620,7 +646,10 @@ DAQX_API int32_t daqAdcArm(int32_t handle) {
 DAQX_API int32_t daqAdcSoftTrig(int32_t handle) {
   return OnBoard("daqAdcSoftTrig", handle, Args(handle), [&](Board& b) -> int32_t {
     if (!b.Armed) return kNotArmed;
-    if (b.StartSource == 1) b.Triggered = true;  // a level start ignores it
+    if (b.StartSource == 1) {  // a level start ignores it
+      b.Triggered = true;
+      b.StartedAt = WallSeconds();
+    }
     return kOk;
   });
 }
@@ -640,6 +669,16 @@ DAQX_API int32_t daqAdcTransferGetStat(int32_t handle, int32_t* active, int32_t*
     if (b.Armed && !b.Triggered && b.StartSource == 6) CheckLevel(b);
     if (b.Complete) {
       n = b.Post;
+    } else if (b.Armed && b.Triggered && !g.Cfg.Hang && g.Cfg.Realtime) {
+      double elapsed = WallSeconds() - b.StartedAt;
+      double span = b.Freq > 0 ? b.Post / static_cast<double>(b.Freq) : 0;
+      if (elapsed >= span) {
+        Synthesize(b);
+        n = b.Post;
+      } else {
+        a = 1 | 2;
+        n = static_cast<int32_t>(b.Post * elapsed / span);
+      }
     } else if (b.Armed && b.Triggered && !g.Cfg.Hang && ++b.Polls > g.Cfg.BusyPolls) {
       Synthesize(b);
       n = b.Post;

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "qt/main_window.h"
 #include "qt/qt_canvas.h"
@@ -66,6 +67,24 @@ TEST_F(QtFixture, ActionsReachTheCoreAndBusyDropsThem) {
   win.ActionFor(ui::MenuId::mnuHelpNew)->trigger();
   ASSERT_EQ(plat.Boxes.size(), 2u);
   EXPECT_EQ(plat.Boxes[1].Title, "What's New");
+}
+
+// A timer's countdown restarts when the core writes it, not at the next Sync; while a
+// handler is busy the window still passes Abort on.
+TEST_F(QtFixture, TimersRestartAtTheWriteAndAbortPassesWhileBusy) {
+  auto* pacing = win.findChild<QTimer*>("tmrTimer2");
+  ASSERT_NE(pacing, nullptr);
+  prog.win.SetTimerInterval(ui::TimerId::tmrTimer2, 1000);
+  prog.win.SetTimerEnabled(ui::TimerId::tmrTimer2, true);
+  EXPECT_TRUE(pacing->isActive());
+  EXPECT_GT(pacing->remainingTime(), 900);
+  prog.win.SetTimerEnabled(ui::TimerId::tmrTimer2, false);
+  EXPECT_FALSE(pacing->isActive());
+
+  prog.run.Busy = true;
+  win.ActionFor(ui::MenuId::mnuRunAbort)->trigger();
+  EXPECT_TRUE(prog.run.AbortRequested);
+  prog.run.Busy = false;
 }
 
 TEST_F(QtFixture, ModelChangesShowAfterSync) {

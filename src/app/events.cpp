@@ -2,8 +2,10 @@
 
 #include "app/keys.h"
 #include "app/menus.h"
+#include "app/remote.h"
 #include "app/sequencer.h"
 #include "app/startup.h"
+#include "app/wait.h"
 #include "common/error_box.h"
 #include "display/axes.h"
 
@@ -88,21 +90,61 @@ void Dispatch(Program& p, const Event& e) {
 
 }  // namespace
 
-bool HandleEvent(Program& p, const Event& e) {
-  if (p.run.Busy || p.run.Ended) return false;
-  p.run.Busy = true;
-  struct Release {
-    Program& p;
-    ~Release() { p.run.Busy = false; }
-  } release{p};
+namespace {
+
+bool IsAbort(const Event& e) {
+  switch (e.Kind) {
+    case EventKind::Menu:
+      return e.Menu == ui::MenuId::mnuRunAbort;
+    case EventKind::Key:
+      return e.Key == 'A' || e.Key == 'a';
+    case EventKind::ImageClick:
+      return e.Image == ui::ImageId::Image3;
+    default:
+      return false;
+  }
+}
+
+// Runs one piece of work; an error no procedure answered becomes a box, not a crash.
+template <typename F>
+void Guarded(Program& p, F&& work) {
   try {
-    Dispatch(p, e);
+    work();
+  } catch (const RunAborted&) {
+    // The work stopped at a wait; the stop itself follows.
   } catch (const common::RunError& err) {
-    // An error no procedure answered still reaches the operator as a box, not a crash.
     p.platform.MessageBox(err.Description(), ui::Buttons::OK, ui::Icon::Critical,
                           common::ErrorBoxTitle(err.Number()));
   } catch (const std::exception& err) {
     p.platform.MessageBox(err.what(), ui::Buttons::OK, ui::Icon::Critical, "Error!");
+  }
+}
+
+}  // namespace
+
+bool HandleEvent(Program& p, const Event& e) {
+  if (p.run.Ended) return false;
+  if (p.run.Busy) {
+    // Inside a handler's waits only Abort gets through, from the window or from the
+    // remote inputs the housekeeping tick reads; it asks the long work to stop.
+    if (IsAbort(e)) {
+      p.run.AbortRequested = true;
+      return true;
+    }
+    if (e.Kind == EventKind::Timer && e.Timer == ui::TimerId::tmrTimer3) PollAbortWhileBusy(p);
+    return false;
+  }
+  p.run.Busy = true;
+  p.run.AbortRequested = false;
+  p.daq.LineErrorShown = false;
+  struct Release {
+    Program& p;
+    ~Release() { p.run.Busy = false; }
+  } release{p};
+  Guarded(p, [&] { Dispatch(p, e); });
+  if (p.run.AbortRequested && !p.run.Ended) {
+    p.run.AbortRequested = false;
+    Guarded(p, [&] { StopTest(p); });
   }
   return true;
 }

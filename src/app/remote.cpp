@@ -219,6 +219,22 @@ void PollControlFile(Program& p) {
   RewriteOverride(p, written);
 }
 
+void PollAbortWhileBusy(Program& p) {
+  if (p.Row(row::RemoteInputs) == 1 && p.daq.DemoMode != 1.0f && p.Row(row::InterfaceType) == 1) {
+    int16_t word = daq::kRemoteInputsIdle;
+    if (daq::PeekRemoteInputs(p, word) && (word & kAbortLine) == 0) p.run.AbortRequested = true;
+  }
+  if (p.Row(row::SoftwareRemote) == 1) {
+    std::string text;
+    ControlRecord r;
+    if (!ReadControlFile(ControlFilePath(p), text) || !ParseControlRecord(text, r)) return;
+    const float c = r.Command;
+    bool abort = c > -32768.5f && c < 32767.5f && (common::ToInt32(c) & 7) == 2;
+    if (r.HasKey && !r.Key.empty() && (r.Key[0] == 'A' || r.Key[0] == 'a')) abort = true;
+    if (abort) p.run.AbortRequested = true;
+  }
+}
+
 void ToggleRemoteInputs(Program& p) {
   bool on = !p.win.Checked(MenuId::mnuInputsRemote);
   p.win.Check(MenuId::mnuInputsRemote, on);

@@ -54,6 +54,10 @@ void PollRemoteInputs(Program& p);
 // silently and the next tick tries again.
 void PollControlFile(Program& p);
 
+// While a handler is busy: asks for Abort when the remote input line or the control file
+// commands it. Nothing is consumed, run or reported; the regular poll does that later.
+void PollAbortWhileBusy(Program& p);
+
 // Inputs menu items: each toggles its mark and switches its poll.
 void ToggleRemoteInputs(Program& p);
 void ToggleControlFile(Program& p);

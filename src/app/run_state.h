@@ -12,6 +12,9 @@ struct RunState {
   int32_t DrivePeakCounts = 0;  // 400 counts per volt, at most 4000
   // Set while an event handler runs: a second event arriving meanwhile is dropped.
   bool Busy = false;
+  // Abort arrived while a handler was busy: its long work stops at the next slice and the
+  // entry point then stops the run.
+  bool AbortRequested = false;
   bool Ended = false;  // the program has ended
   // Printer settings saved at start-up and restored at exit.
   int SavedPrinterInt = 0;

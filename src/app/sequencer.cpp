@@ -6,6 +6,7 @@
 #include "app/remote.h"
 #include "app/startup.h"
 #include "common/rounding.h"
+#include "control/capture.h"
 #include "control/equalize.h"
 #include "control/trips.h"
 #include "display/axes.h"
@@ -133,25 +134,17 @@ void PreTestPulse(Program& p) {
   p.run.LevelFactor = static_cast<float>(1.0 / std::exp(0.115 * p.Row(row::PretestLevelDb)));
   // Key "P" fires this pulse in any run state, so the capture is judged by what it changed.
   const Run before = RunStateOf(p);
-  control::CapturePulse(p);
-  if (RunStateOf(p) != before) return;  // the capture stopped the run: no pulse
+  // A pulse that failed, or a capture that stopped the run, is no response.
+  if (!control::CapturePulse(p) || RunStateOf(p) != before) return;
   ShowControlResponse(p);
   display::RefreshPlot(p);
   if (CountReached(p) || SingleMode(p)) EndOfRun(p);
 }
 
-void FullLevelPulse(Program& p) {
-  p.files.ReportLoaded = false;
-  float mode = p.Row(row::ControlMode);
-  if (mode == 0 && !Equalized(p)) {
-    EqualizeCommand(p);
-    return;
-  }
-  p.run.LevelFactor = 1.0f;
-  control::CapturePulse(p);
-  // A capture that could not make the pulse stops the run and says so; there is then
-  // nothing to check or correct.
-  if (RunStateOf(p) != Run::FullLevel) return;
+namespace {
+
+// The rest of a full-level pulse once its response was recorded.
+void AfterFullLevelCapture(Program& p) {
   ShowControlResponse(p);
   display::RefreshPlot(p);
   p.control.LastPeakA = p.plot.ResponsePeakA;
@@ -161,7 +154,35 @@ void FullLevelPulse(Program& p) {
   control::CorrectDriveGain(p);
   // A transient capture ends its run after one pulse; the end of a run, with its print,
   // report and export, happens once.
-  if (SingleMode(p) || CountReached(p) || mode == 2) EndOfRun(p);
+  if (SingleMode(p) || CountReached(p) || p.Row(row::ControlMode) == 2) EndOfRun(p);
+}
+
+}  // namespace
+
+void FullLevelPulse(Program& p) {
+  // An armed transient capture waits for its event; the housekeeping tick polls it.
+  if (p.daq.TransientArmed) return;
+  p.files.ReportLoaded = false;
+  float mode = p.Row(row::ControlMode);
+  if (mode == 0 && !Equalized(p)) {
+    EqualizeCommand(p);
+    return;
+  }
+  p.run.LevelFactor = 1.0f;
+  if (mode == 2 && control::TransientCaptureWaits(p)) {
+    control::ArmTransientCapture(p);
+    return;
+  }
+  // A capture that could not make the pulse stops the run and says so; there is then
+  // nothing to check or correct.
+  if (!control::CapturePulse(p) || RunStateOf(p) != Run::FullLevel) return;
+  AfterFullLevelCapture(p);
+}
+
+void TransientTick(Program& p) {
+  if (!p.daq.TransientArmed || RunStateOf(p) != Run::FullLevel) return;
+  // Only an event really recorded is a pulse; a failure has stopped the run.
+  if (control::PollTransientCapture(p) == daq::TransientState::Recorded) AfterFullLevelCapture(p);
 }
 
 void EndOfRun(Program& p) {
@@ -184,7 +205,8 @@ void SpnLevel(Program& p, bool up) {
 void TimerTick(Program& p, ui::TimerId id) {
   switch (id) {
     case TimerId::tmrTimer1:
-      control::Equalize(p);
+      // A tick that an Abort overtook (its timer already off) fires nothing.
+      if (p.win.GetTimer(TimerId::tmrTimer1).Enabled) control::Equalize(p);
       break;
     case TimerId::tmrTimer2:
       p.win.SetTimerInterval(TimerId::tmrTimer2, RepetitionIntervalMs(p));
@@ -192,6 +214,7 @@ void TimerTick(Program& p, ui::TimerId id) {
       if (p.win.Checked(MenuId::mnuRunStart)) FullLevelPulse(p);
       break;
     case TimerId::tmrTimer3:
+      TransientTick(p);
       if (p.Row(row::RemoteInputs) == 1) PollRemoteInputs(p);
       if (p.Row(row::SoftwareRemote) == 1) PollControlFile(p);
       display::HideCursorIfDue(p);

@@ -12,6 +12,9 @@ void PreTestCommand(Program& p);
 void StartCommand(Program& p);
 void PreTestPulse(Program& p);
 void FullLevelPulse(Program& p);
+// Housekeeping: one look at an armed transient capture; a recorded event completes the
+// full-level pulse.
+void TransientTick(Program& p);
 void EndOfRun(Program& p);
 void SpnLevel(Program& p, bool up);
 void TimerTick(Program& p, ui::TimerId id);

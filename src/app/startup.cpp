@@ -4,6 +4,8 @@
 #include "app/menus.h"
 #include "app/remote.h"
 #include "common/rounding.h"
+#include "control/equalize.h"
+#include "daq/acquisition.h"
 #include "daq/digital.h"
 #include "daq/discovery.h"
 #include "display/plot.h"
@@ -44,8 +46,20 @@ void MainInitialize(Program& p) {
   profile::RecomputeProfile(p);
 }
 
+namespace {
+// The status line must not go on claiming work that a stop ended.
+void ClearRunStatus(Program& p) {
+  std::string& s = p.win.Lbl(ui::LabelId::lblStatus).Caption;
+  if (s.rfind("EQUALIZING SYSTEM-", 0) == 0) s = control::kEqualizationStoppedText;
+}
+}  // namespace
+
 void StopTest(Program& p) {
   auto& w = p.win;
+  // An armed equalisation is cancelled, as is a transient capture waiting for its event.
+  w.SetTimerEnabled(ui::TimerId::tmrTimer1, false);
+  p.daq.TransientArmed = false;
+  ClearRunStatus(p);
   w.Img(ui::ImageId::imgSine).Visible = false;
   w.Check(MenuId::mnuRunEqual, false);
   w.Check(MenuId::mnuRunPretest, false);
@@ -55,7 +69,9 @@ void StopTest(Program& p) {
   w.Button(ui::ButtonId::cmdStart).ForeColor = ui::kBlack;
   p.run.PulseCount = 0;
   if (p.daq.DemoMode != 1.0f) {
-    // Release the drive path: both 12-bit fields of the serial word to 0.
+    // No output may go on playing: every open board is disarmed, best effort. Then the
+    // drive path is released: both 12-bit fields of the serial word to 0.
+    daq::DisarmBoards(p);
     p.daq.SerialWordLow = 0;
     p.daq.SerialWordHigh = 0;
     daq::SendSerialWord(p);
@@ -71,37 +87,48 @@ void EndProgram(Program& p) {
 bool PciHardware(const Program& p) {
   return p.daq.DemoMode != 1.0f && p.Row(profile::row::InterfaceType) == 1;
 }
+// The resets before the end are best effort: whatever fails, the program ends.
+template <typename F>
+void ThenEnd(Program& p, F&& resets) {
+  try {
+    resets();
+  } catch (...) {
+  }
+  EndProgram(p);
+}
 }  // namespace
 
 void ExitCommand(Program& p) {
   if (p.platform.MessageBox("Exit VAV Program?", ui::Buttons::YesNo, ui::Icon::Critical, "") ==
       ui::Answer::No)
     return;
-  StopTest(p);
-  p.platform.GetPrinter().SetIntSetting(p.run.SavedPrinterInt);
-  if (PciHardware(p)) {
-    daq::ShiftOutByte(p, 0);
-    daq::WriteDigitalPort1(p, p.daq.MasterHandle, 12);
-  }
-  EndProgram(p);
+  ThenEnd(p, [&] {
+    StopTest(p);
+    p.platform.GetPrinter().SetIntSetting(p.run.SavedPrinterInt);
+    if (PciHardware(p)) {
+      daq::ShiftOutByte(p, 0);
+      daq::WriteDigitalPort1(p, p.daq.MasterHandle, 12);
+    }
+  });
 }
 
 void Unload(Program& p) {
-  StopTest(p);
-  auto& pr = p.platform.GetPrinter();
-  pr.SetIntSetting(p.run.SavedPrinterInt);
-  pr.SetFloatSetting(p.run.SavedPrinterFloat);
-  if (PciHardware(p)) {
-    daq::ShiftOutByte(p, 0);
-    daq::WriteDigitalPort1(p, p.daq.MasterHandle, 12);
-    if (p.daq.SixteenChannelFlag == 1) {
-      daq::SelectBoard(p, p.daq.SlaveHandle);
+  ThenEnd(p, [&] {
+    StopTest(p);
+    auto& pr = p.platform.GetPrinter();
+    pr.SetIntSetting(p.run.SavedPrinterInt);
+    pr.SetFloatSetting(p.run.SavedPrinterFloat);
+    if (PciHardware(p)) {
       daq::ShiftOutByte(p, 0);
-      daq::WriteDigitalPort1(p, p.daq.SlaveHandle, 11);
-      daq::SelectBoard(p, p.daq.MasterHandle);
+      daq::WriteDigitalPort1(p, p.daq.MasterHandle, 12);
+      if (p.daq.SixteenChannelFlag == 1) {
+        daq::SelectBoard(p, p.daq.SlaveHandle);
+        daq::ShiftOutByte(p, 0);
+        daq::WriteDigitalPort1(p, p.daq.SlaveHandle, 11);
+        daq::SelectBoard(p, p.daq.MasterHandle);
+      }
     }
-  }
-  EndProgram(p);
+  });
 }
 
 void AboutSoftware(Program& p) {

@@ -82,22 +82,33 @@ bool PulseInterfaceReady(Program& p) {
   return false;
 }
 
-void CaptureAndAnalyze(Program& p) {
-  bool pci = PciInterface(p);
-  bool demo = p.daq.DemoMode == 1.0f;
-  if (pci) {
-    if (demo) SimulateResponse(p);
-    // A fresh hardware set-up clears the buffers while the equalisation stands; the drive
-    // codes are unchanged since then, so rebuilding restores the equalised drive.
-    if (!demo && (p.control.SystemEqualized == 0 || !p.daq.DriveBuffersLoaded))
-      BuildDriveBuffers(p);
-    profile::ComputeDrivePeak(p);
-    if (!demo) {
-      profile::SendDriveAmplitude(p);
-      daq::AcquirePulse(p);
-      CopyCollectedSamples(p);
-    }
-  }
+namespace {
+
+void FailPulse(Program& p) {
+  p.control.PulseFailed = true;
+  app::StopTest(p);
+}
+
+// A drive waveform that was not synthesised from the current profile (a recompute cut
+// short) is never played.
+bool DriveReady(Program& p) {
+  if (p.wave.DriveSynthesized) return true;
+  FailPulse(p);
+  p.platform.MessageBox(kNoDriveMessage, ui::Buttons::OK, ui::Icon::Exclamation, kNoPulseTitle);
+  return false;
+}
+
+// The drive buffers and the drive level of a hardware pulse; false when the level could
+// not be sent (the board would play the level latched before).
+bool PrepareDrive(Program& p) {
+  // A fresh hardware set-up clears the buffers while the equalisation stands; the drive
+  // codes are unchanged since then, so rebuilding restores the equalised drive.
+  if (p.control.SystemEqualized == 0 || !p.daq.DriveBuffersLoaded) BuildDriveBuffers(p);
+  profile::ComputeDrivePeak(p);
+  return profile::SendDriveAmplitude(p);
+}
+
+void AnalyzeRecord(Program& p, bool pci) {
   p.control.ControlPeakG = 0;
   int32_t peak = ControlChannelPeak(p);
   ++p.run.PulseCount;
@@ -112,6 +123,50 @@ void CaptureAndAnalyze(Program& p) {
   // An unusable scale (a sensitivity of 0) reads as no feedback, as a 0 peak does.
   if (!(scale > 0) || !(g >= 0.1f)) g = 0.1f;
   p.control.ControlPeakG = g;
+}
+
+}  // namespace
+
+void CaptureAndAnalyze(Program& p) {
+  p.control.PulseFailed = false;
+  bool pci = PciInterface(p);
+  bool demo = p.daq.DemoMode == 1.0f;
+  if (pci) {
+    if (demo) {
+      SimulateResponse(p);
+      profile::ComputeDrivePeak(p);
+    } else {
+      if (!DriveReady(p)) return;
+      if (!PrepareDrive(p) || !daq::AcquirePulse(p)) {
+        FailPulse(p);
+        return;
+      }
+      CopyCollectedSamples(p);
+    }
+  }
+  AnalyzeRecord(p, pci);
+}
+
+bool TransientCaptureWaits(const Program& p) {
+  return p.Row(profile::row::ControlMode) == 2 && PciInterface(p) && p.daq.DemoMode != 1.0f &&
+         p.daq.SixteenChannelFlag != 1 && p.control.PulseSource == nullptr;
+}
+
+void ArmTransientCapture(Program& p) {
+  p.control.PulseFailed = false;
+  if (!DriveReady(p)) return;
+  if (!PrepareDrive(p) || !daq::ArmTransientCapture(p)) FailPulse(p);
+}
+
+daq::TransientState PollTransientCapture(Program& p) {
+  auto state = daq::PollTransientCapture(p);
+  if (state == daq::TransientState::Recorded) {
+    CopyCollectedSamples(p);
+    AnalyzeRecord(p, true);
+  } else if (state == daq::TransientState::Failed) {
+    FailPulse(p);
+  }
+  return state;
 }
 
 }  // namespace control

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/wait.h"
 #include "common/number_text.h"
 #include "control/capture.h"
 #include "control/trips.h"
@@ -14,11 +15,13 @@ namespace control {
 namespace row = profile::row;
 using ui::MenuId;
 
-void CapturePulse(Program& p) {
+bool CapturePulse(Program& p) {
+  p.control.PulseFailed = false;
   if (p.control.PulseSource)
     p.control.PulseSource(p);
   else
     CaptureAndAnalyze(p);
+  return !p.control.PulseFailed;
 }
 
 namespace {
@@ -51,6 +54,11 @@ std::string EqualizedText(float gain) {
   return "EQUALIZATION COMPLETE ,SYSTEM GAIN = " + GainText(gain) + " G/V-Drive";
 }
 
+std::string FailedPassText(int pass) {
+  return " SYSTEM NOT EQUALIZED - Pass # " + common::NumberText(static_cast<float>(pass)) +
+         " Failed On A Board Error.";
+}
+
 std::string NotEqualizedText(float gain) {
   return " SYSTEM NOT EQUALIZED ,SYSTEM GAIN = " + GainText(gain) + " G/V-Drive" +
          " - Try A Higher Equalization Level.";
@@ -63,6 +71,7 @@ void Equalize(Program& p) {
   const float testLevel = p.plot.TestLevelG;
   p.run.LevelFactor = p.Row(row::EqualizeLevel) / testLevel;
   float& gain = p.Row(row::DriveGain);
+  const float gainBefore = gain;
   gain = 1.0f;
   p.control.ControlPeakG = 0.5f;
   const float openLoopCounts = p.Row(row::LowGainDb) * 25.0f;
@@ -74,7 +83,16 @@ void Equalize(Program& p) {
     status = "EQUALIZING SYSTEM- PASS # " + common::NumberText(static_cast<float>(pass));
     // The passes run inside one handler; let the window show the pass number.
     p.platform.Refresh();
-    CapturePulse(p);
+    if (!CapturePulse(p)) {
+      // A pass the board could not make measured nothing: no verdict can come of it, and
+      // the gain it would have corrected stays as it was before the equalisation.
+      gain = gainBefore;
+      status = FailedPassText(pass);
+      p.run.PulseCount = 0;
+      display::UpdateStatusPanel(p);
+      return;
+    }
+    app::ThrowIfAborted(p);
     ratio = p.run.LevelFactor * testLevel / p.control.ControlPeakG;
     // No response at all (nothing measured) counts as far too little.
     if (std::isnan(ratio)) ratio = INFINITY;

@@ -9,7 +9,8 @@ inline constexpr int kEqualizePasses = 20;
 inline constexpr float kMaxDriveGain = 150;
 
 // One pulse: the capture and analysis, or the stand-in of control::State when set.
-void CapturePulse(Program& p);
+// False when the pulse failed on the board (PulseFailed).
+bool CapturePulse(Program& p);
 
 // The 20 passes at the equalisation level and the verdict in lblStatus.
 void Equalize(Program& p);
@@ -20,5 +21,10 @@ void CorrectDriveGain(Program& p);
 // The verdict texts; `gain` is the system gain 55 / DriveGain in G per volt.
 std::string EqualizedText(float gain);
 std::string NotEqualizedText(float gain);
+// The verdict of an equalisation that a board failure ended at `pass`.
+std::string FailedPassText(int pass);
+// The status line once a stop ended an equalisation before its verdict.
+inline constexpr const char* kEqualizationStoppedText =
+    " SYSTEM NOT EQUALIZED - Equalization Stopped.";
 
 }  // namespace control

@@ -14,6 +14,8 @@ struct State {
   std::string TripMessage;
   // Peaks of the last full-level pulse, kept for the trip checks and the plots.
   float LastPeakA = 0, LastPeakV = 0, LastPeakD = 0;
+  // The last pulse failed on the board: nothing of it is a response.
+  bool PulseFailed = false;
   // Stands in for the capture of one pulse when set: tests plug a plant model in here.
   void (*PulseSource)(Program&) = nullptr;
 };

@@ -1,10 +1,10 @@
 #include "daq/acquisition.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <initializer_list>
 
+#include "app/wait.h"
 #include "daq/call_layer.h"
 #include "daq/digital.h"
 #include "profile/record.h"
@@ -177,20 +177,20 @@ void StopBoards(Program& p, std::initializer_list<int32_t> handles) {
   p.daq.DaqRaiseNumber = raise;
 }
 
-// Polls until the inputs have recorded their scans. The wait is bounded: a board that
-// never finishes (a transient that never crosses its level, a board that stopped
-// answering) stops the outputs and ends the routine with a time-out.
+// Polls until the inputs have recorded their scans, letting the window run between polls
+// (Abort ends the wait). The wait is bounded: a board that never finishes (a board that
+// stopped answering) stops the outputs and ends the routine with a time-out.
 void WaitForScans(Program& p, int32_t handle, std::initializer_list<int32_t> boards) {
-  using Clock = std::chrono::steady_clock;
-  auto deadline = Clock::now() + std::chrono::milliseconds(std::max(0, p.daq.PollTimeoutMs));
+  const double deadline = p.platform.MonotonicMs() + std::max(0, p.daq.PollTimeoutMs);
   for (;;) {
     int32_t active = 0, count = 0;
     DaqAdcTransferGetStat(p, handle, active, count);
     if ((active & 1) == 0) return;
-    if (Clock::now() >= deadline) {
+    if (p.platform.MonotonicMs() >= deadline) {
       StopBoards(p, boards);
       throw common::RunError(kErrDeviceTimeout, "Device timeout");
     }
+    app::WaitSlice(p, app::kWaitSliceMs);
   }
 }
 
@@ -212,19 +212,19 @@ void Collect(Program& p, int32_t handle, std::array<int16_t, kScanBufferSize>& b
 
 }  // namespace
 
-void ArmMaster(Program& p) {
-  if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kArmPrefixes, [&] { ArmBoard(p, false); });
+bool ArmMaster(Program& p) {
+  if (Demo(p)) return true;
+  return RunAcquisitionRoutine(p, kArmPrefixes, [&] { ArmBoard(p, false); });
 }
 
-void ArmSlave(Program& p) {
-  if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kArmPrefixes, [&] { ArmBoard(p, true); });
+bool ArmSlave(Program& p) {
+  if (Demo(p)) return true;
+  return RunAcquisitionRoutine(p, kArmPrefixes, [&] { ArmBoard(p, true); });
 }
 
-void FireAndCollect(Program& p) {
-  if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kFirePrefixes, [&] {
+bool FireAndCollect(Program& p) {
+  if (Demo(p)) return true;
+  return RunAcquisitionRoutine(p, kFirePrefixes, [&] {
     auto& d = p.daq;
     // A pulse whose samples never arrive reads as no response, not as the pulse before:
     // old samples would feed the gain correction a second time.
@@ -240,9 +240,9 @@ void FireAndCollect(Program& p) {
   });
 }
 
-void FireAndCollectPair(Program& p) {
-  if (Demo(p)) return;
-  RunAcquisitionRoutine(p, kFirePairPrefixes, [&] {
+bool FireAndCollectPair(Program& p) {
+  if (Demo(p)) return true;
+  return RunAcquisitionRoutine(p, kFirePairPrefixes, [&] {
     auto& d = p.daq;
     d.MasterXferBuffer.fill(0);
     d.SlaveXferBuffer.fill(0);
@@ -262,27 +262,86 @@ void FireAndCollectPair(Program& p) {
   });
 }
 
-void ArmSlaveAndFirePair(Program& p) {
+bool ArmSlaveAndFirePair(Program& p) {
   auto& d = p.daq;
+  // The master's gain codes and handle come back however the pair ends (an Abort unwinds
+  // through here).
+  struct Restore {
+    State& d;
+    std::array<int32_t, kScanStride> saved{};
+    ~Restore() {
+      d.ActiveHandle = d.MasterHandle;
+      for (int e = 0; e < kScanStride; ++e) d.ScanGains[e] = saved[e];
+    }
+  } restore{d};
   d.ActiveHandle = d.SlaveHandle;
-  std::array<int32_t, kScanStride> saved{};
   for (int e = 0; e < kScanStride; ++e) {
-    saved[e] = d.ScanGains[e];
+    restore.saved[e] = d.ScanGains[e];
     d.ScanGains[e] = d.ScanGains[e + kScanStride];
   }
-  ArmSlave(p);
-  FireAndCollectPair(p);
-  d.ActiveHandle = d.MasterHandle;
-  for (int e = 0; e < kScanStride; ++e) d.ScanGains[e] = saved[e];
+  return ArmSlave(p) && FireAndCollectPair(p);
 }
 
-void AcquirePulse(Program& p) {
+bool AcquirePulse(Program& p) {
+  p.daq.TransientArmed = false;
   p.daq.ActiveHandle = p.daq.MasterHandle;
-  ArmMaster(p);
-  if (p.daq.SixteenChannelFlag == 1)
-    ArmSlaveAndFirePair(p);
-  else
-    FireAndCollect(p);
+  if (!ArmMaster(p)) return false;
+  if (p.daq.SixteenChannelFlag == 1) return ArmSlaveAndFirePair(p);
+  return FireAndCollect(p);
+}
+
+bool ArmTransientCapture(Program& p) {
+  auto& d = p.daq;
+  d.TransientArmed = false;
+  d.ActiveHandle = d.MasterHandle;
+  if (!ArmMaster(p)) return false;
+  bool fired = RunAcquisitionRoutine(p, kFirePrefixes, [&] {
+    d.MasterXferBuffer.fill(0);
+    CheckBounds(d);
+    DaqDacWaveSoftTrig(p, d.ActiveHandle, kDacDevice, 0);
+  });
+  d.TransientArmed = fired;
+  return fired;
+}
+
+TransientState PollTransientCapture(Program& p) {
+  auto& d = p.daq;
+  if (!d.TransientArmed) return TransientState::Failed;
+  bool waiting = false;
+  bool ok = RunAcquisitionRoutine(p, kFirePrefixes, [&] {
+    int32_t h = d.MasterHandle;
+    int32_t active = 0, count = 0;
+    DaqAdcTransferGetStat(p, h, active, count);
+    if ((active & 1) != 0) {
+      waiting = true;
+      return;
+    }
+    Collect(p, h, d.MasterXferBuffer);
+    DaqDacWaveDisarm(p, h, kDacDevice);
+    DaqAdcDisarm(p, h);
+  });
+  if (ok && waiting) return TransientState::Armed;
+  d.TransientArmed = false;
+  return ok ? TransientState::Recorded : TransientState::Failed;
+}
+
+void DisarmBoards(Program& p) {
+  auto& d = p.daq;
+  d.TransientArmed = false;
+  if (d.MasterHandle < 0 && d.SlaveHandle < 0) return;
+  if (!EnsureDriver(p)) return;
+  const int32_t raise = d.DaqRaiseNumber;
+  d.DaqRaiseNumber = 0;
+  int32_t failed = 0;
+  for (int32_t h : {d.MasterHandle, d.SlaveHandle}) {
+    if (h < 0 || (h == d.SlaveHandle && h == d.MasterHandle)) continue;
+    int32_t rc = DaqDacWaveDisarm(p, h, kDacDevice);
+    if (rc != 0 && failed == 0) failed = rc;
+    rc = DaqAdcDisarm(p, h);
+    if (rc != 0 && failed == 0) failed = rc;
+  }
+  d.DaqRaiseNumber = raise;
+  if (failed != 0) ReportBoardFailure(p, failed);
 }
 
 }  // namespace daq

@@ -236,6 +236,17 @@ void ReportAcquisitionError(Program& p, const RoutinePrefixes& prefixes,
     int32_t code = p.daq.DaqLastError;
     text = prefixes.Library + std::to_string(code) + "\n" + FormatDaqError(p, code);
   }
+  // The operator now knows the board fails: later line writes of this event say no more.
+  p.daq.LineErrorShown = true;
+  p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, "Error!");
+}
+
+void ReportBoardFailure(Program& p, int32_t code) {
+  if (p.daq.LineErrorShown) return;
+  p.daq.LineErrorShown = true;
+  int32_t last = p.daq.DaqLastError;
+  std::string text = "DaqX Error : " + std::to_string(code) + "\n" + FormatDaqError(p, code);
+  p.daq.DaqLastError = last;
   p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, "Error!");
 }
 

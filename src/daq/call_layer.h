@@ -86,15 +86,28 @@ struct RoutinePrefixes {
 // The failure box of the acquisition routines, titled "Error!".
 void ReportAcquisitionError(Program& p, const RoutinePrefixes& prefixes, const common::RunError& e);
 
+// A board failure outside the acquisition routines (a line write, a disarm), in a box
+// titled "Error!" with the library's code and text; once per event, never a flood.
+void ReportBoardFailure(Program& p, int32_t code);
+
 // Runs an acquisition routine's body: failing calls raise 100, and any run-time error
-// ends the routine with its one box; the caller goes on as if it had finished.
+// ends the routine with its one box. Returns false when the routine failed: the caller
+// must not go on as if it had finished (no fire after a failed arm, no data after a
+// failed collect).
 template <typename F>
-void RunAcquisitionRoutine(Program& p, const RoutinePrefixes& prefixes, F&& body) {
+bool RunAcquisitionRoutine(Program& p, const RoutinePrefixes& prefixes, F&& body) {
   SetDaqRaiseNumber(p, p.daq.ActiveHandle, 100);
+  struct Depth {
+    State& d;
+    explicit Depth(State& s) : d(s) { ++d.RoutineDepth; }
+    ~Depth() { --d.RoutineDepth; }
+  } depth{p.daq};
   try {
     body();
+    return true;
   } catch (const common::RunError& e) {
     ReportAcquisitionError(p, prefixes, e);
+    return false;
   }
 }
 

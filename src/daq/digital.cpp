@@ -19,8 +19,27 @@ bool Lines(Program& p) {
   return EnsureDriver(p);
 }
 
-void WriteOn(Program& p, int32_t handle, int port, int value) {
-  DaqIOWrite(p, handle, kDeviceTypeIO, port, kDeviceNumber, kExpansionPort, value);
+// Inside an acquisition routine a failure raises into the routine's handler. Elsewhere it
+// is reported once per event and the write reports false: a line write must not abort
+// Stop, start-up or Exit half way.
+bool WriteOn(Program& p, int32_t handle, int port, int value) {
+  auto& d = p.daq;
+  if (d.RoutineDepth > 0) {
+    DaqIOWrite(p, handle, kDeviceTypeIO, port, kDeviceNumber, kExpansionPort, value);
+    return true;
+  }
+  int32_t raise = d.DaqRaiseNumber;
+  d.DaqRaiseNumber = 0;
+  int32_t rc = 0;
+  try {
+    rc = DaqIOWrite(p, handle, kDeviceTypeIO, port, kDeviceNumber, kExpansionPort, value);
+  } catch (...) {
+    d.DaqRaiseNumber = raise;
+    throw;
+  }
+  d.DaqRaiseNumber = raise;
+  if (rc != 0) ReportBoardFailure(p, rc);
+  return rc == 0;
 }
 
 }  // namespace
@@ -34,9 +53,9 @@ int32_t DriveLevelLimit(const Program& p) {
   return counts > 4000 ? 4000 : counts;
 }
 
-void WritePort(Program& p, int port, int value) {
-  if (!Lines(p)) return;
-  WriteOn(p, p.daq.ActiveHandle, port, value);
+bool WritePort(Program& p, int port, int value) {
+  if (!Lines(p)) return true;
+  return WriteOn(p, p.daq.ActiveHandle, port, value);
 }
 
 int16_t ReadPort(Program& p, int port) {
@@ -49,24 +68,27 @@ int16_t ReadPort(Program& p, int port) {
   return static_cast<int16_t>(value & 0xFFFF);
 }
 
-void SendSerialByte(Program& p, int value) {
+// A register is given whole or not at all: after a failed write the rest of the bits
+// are not clocked, so no shifted half-word is ever taken up.
+bool SendSerialByte(Program& p, int value) {
   p.daq.LastShiftedByte = value;
-  if (!Lines(p)) return;
+  if (!Lines(p)) return true;
   int rest = value;
-  WritePort(p, kPortA, kIdle);
+  if (!WritePort(p, kPortA, kIdle)) return false;
   for (int n = 7; n >= 0; --n) {
     int bit = 0;
     if ((1 << n) <= rest) {
       bit = 1;
       rest -= 1 << n;
     }
-    WritePort(p, kPortA, kIdle + kData * bit);
-    WritePort(p, kPortA, kIdle + kByteClock + kData * bit);
-    WritePort(p, kPortA, kIdle);
+    if (!WritePort(p, kPortA, kIdle + kData * bit) ||
+        !WritePort(p, kPortA, kIdle + kByteClock + kData * bit) || !WritePort(p, kPortA, kIdle))
+      return false;
   }
+  return true;
 }
 
-void SendSerialWord(Program& p) {
+bool SendSerialWord(Program& p) {
   auto& d = p.daq;
   // Both fields are 12 bits wide; a value past its field would spill into the other one
   // or read as all ones, so each is held to its range before any bit goes out.
@@ -79,24 +101,41 @@ void SendSerialWord(Program& p) {
   ++d.SerialWordsSent;
   d.LastSentWordLow = low;
   d.LastSentWordHigh = high;
-  if (!Lines(p)) return;
+  if (!Lines(p)) return true;
   int32_t rest = high * 4096 + low;
-  WritePort(p, kPortA, 0);
+  // Without the closing rise of the idle line nothing is latched: a word cut short by a
+  // failed write leaves the level that was latched before.
+  if (!WritePort(p, kPortA, 0)) return false;
   for (int n = 23; n >= 0; --n) {
     int bit = 0;
     if ((1 << n) <= rest) {
       bit = 1;
       rest -= 1 << n;
     }
-    WritePort(p, kPortA, kData * bit);
-    WritePort(p, kPortA, kData * bit + kWordClock);
-    WritePort(p, kPortA, 0);
+    if (!WritePort(p, kPortA, kData * bit) || !WritePort(p, kPortA, kData * bit + kWordClock) ||
+        !WritePort(p, kPortA, 0))
+      return false;
   }
-  WritePort(p, kPortA, kIdle);
+  return WritePort(p, kPortA, kIdle);
 }
 
 void ShiftOutByte(Program& p, int value) {
   SendSerialByte(p, value);
+}
+
+bool PeekRemoteInputs(Program& p, int16_t& word) {
+  auto& d = p.daq;
+  if (d.MasterHandle < 0 || !Lines(p)) return false;
+  int32_t raise = d.DaqRaiseNumber, last = d.DaqLastError;
+  d.DaqRaiseNumber = 0;
+  int32_t value = kRemoteInputsIdle;
+  int32_t rc =
+      DaqIORead(p, d.MasterHandle, kDeviceTypeIO, kPortC, kDeviceNumber, kExpansionPort, value);
+  d.DaqRaiseNumber = raise;
+  d.DaqLastError = last;
+  if (rc != 0) return false;
+  word = static_cast<int16_t>(value & 0xFFFF);
+  return true;
 }
 
 void WriteDigitalPort1(Program& p, int32_t handle, int value) {

@@ -8,14 +8,17 @@ namespace daq {
 
 inline constexpr int kPortA = 0, kPortB = 1, kPortC = 2, kPortConfig = 3;
 
-void WritePort(Program& p, int port, int value);
+// Line writes outside the acquisition routines never raise: a failure is reported once
+// per event and the write returns false.
+bool WritePort(Program& p, int port, int value);
 int16_t ReadPort(Program& p, int port);
 
 // Clocks 8 bits out to the current-source register.
-void SendSerialByte(Program& p, int value);
+bool SendSerialByte(Program& p, int value);
 // Clocks SerialWordHigh and SerialWordLow out to the 24-bit register, high first. The low
 // field is the drive level: it never leaves here above the maximum drive or 4000 counts.
-void SendSerialWord(Program& p);
+// False when a write failed: the word was then not latched.
+bool SendSerialWord(Program& p);
 void ShiftOutByte(Program& p, int value);  // the current-source byte, at exit
 void WriteDigitalPort1(Program& p, int32_t handle, int value);
 void SelectBoard(Program& p, int32_t handle);  // make it the active board
@@ -26,5 +29,8 @@ int32_t DriveLevelLimit(const Program& p);
 // Port C of the master board: the four remote inputs, active low in bits 0 to 3.
 inline constexpr int16_t kRemoteInputsIdle = 0xFF;  // every line high: no input
 int16_t ReadRemoteInputs(Program& p);
+// The same lines read on the master board without raising or reporting, for the Abort
+// check while a handler is busy; false when they could not be read.
+bool PeekRemoteInputs(Program& p, int16_t& word);
 
 }  // namespace daq

@@ -1,5 +1,6 @@
 #include "daq/discovery.h"
 
+#include "app/wait.h"
 #include "daq/acquisition.h"
 #include "daq/call_layer.h"
 #include "display/status_panel.h"
@@ -57,14 +58,21 @@ void HardwareStartup(Program& p) {
     OpenDevices(p);
     if (d.DemoMode == 1.0f) return;
     d.ActiveHandle = d.MasterHandle;
-    ArmMaster(p);
     float code = p.Row(profile::row::ActiveChannelsCode);
-    if (code == 0 || code == 1) {
-      FireAndCollect(p);
-    } else if (code == 2) {
-      d.SixteenChannelFlag = 1;
-      ArmSlaveAndFirePair(p);
+    if (code == 2) d.SixteenChannelFlag = 1;
+    // Nothing is fired after a failed arm; whatever was armed is disarmed again.
+    // An Abort ends this check acquisition only: the set-up around it still completes.
+    bool ok = false;
+    try {
+      ok = ArmMaster(p);
+      if (ok && (code == 0 || code == 1))
+        ok = FireAndCollect(p);
+      else if (ok && code == 2)
+        ok = ArmSlaveAndFirePair(p);
+    } catch (const app::RunAborted&) {
+      ok = false;
     }
+    if (!ok) DisarmBoards(p);
   }
   d.DemoMode = 0;
   p.win.Check(ui::MenuId::mnuTestDemo, false);

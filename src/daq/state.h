@@ -42,6 +42,12 @@ struct State {
   // Call layer: the code of the last library call, and the error a failing call raises.
   int32_t DaqLastError = 0;
   int32_t DaqRaiseNumber = 0;
+  // Inside an acquisition routine a failing line write ends the routine; outside one it
+  // is reported once per event and the sequence goes on.
+  int RoutineDepth = 0;
+  bool LineErrorShown = false;
+  // A transient capture is armed and fired; the housekeeping tick polls it.
+  bool TransientArmed = false;
 
   // Acquisition parameters.
   int32_t ScanStride = kScanStride;

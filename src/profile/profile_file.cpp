@@ -108,6 +108,8 @@ bool ReadProfileFields(FieldSource& src, ShockProfile& r) {
 bool ReadProfile(Program& p, const std::string& path, ErrorCaption kind) {
   FieldSource src(p.platform, kind);
   if (!src.Open(path)) return false;
+  // The record changes from here: the drive must be made from it again before a pulse.
+  p.wave.DriveSynthesized = false;
   return ReadProfileFields(src, p.profile.Record);
 }
 

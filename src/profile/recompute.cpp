@@ -13,6 +13,7 @@ using ui::MenuId;
 
 void SetProfileDefaults(Program& p) {
   p.profile.DealerIndex = 5;
+  p.wave.DriveSynthesized = false;
   auto& v = p.profile.Record.Value;
   for (int r = 1; r < kRows; ++r) v[r] = 0;
   v[row::PulseShape] = 1;
@@ -210,15 +211,16 @@ void ComputeDrivePeak(Program& p) {
   p.run.DrivePeakCounts = counts;
 }
 
-void SendDriveAmplitude(Program& p) {
-  if (p.daq.DemoMode == 1.0f || p.Row(row::InterfaceType) != 1) return;
+bool SendDriveAmplitude(Program& p) {
+  if (p.daq.DemoMode == 1.0f || p.Row(row::InterfaceType) != 1) return true;
   p.daq.SerialWordLow = p.run.DrivePeakCounts;
   p.daq.SerialWordHigh = 0;
-  daq::SendSerialWord(p);
+  return daq::SendSerialWord(p);
 }
 
 void RecomputeProfile(Program& p) {
   p.control.SystemEqualized = 0;
+  p.wave.DriveSynthesized = false;
   SyncProfileMenus(p);
   SynthesizePulse(p);
   ApplyCurrentSources(p);

@@ -8,5 +8,6 @@ void RecomputeProfile(Program& p);
 void SyncProfileMenus(Program& p);
 void ApplyCurrentSources(Program& p);
 void ComputeDrivePeak(Program& p);
-void SendDriveAmplitude(Program& p);
+// False when the drive level could not be sent (a failed line write).
+bool SendDriveAmplitude(Program& p);
 }  // namespace profile

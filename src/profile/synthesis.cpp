@@ -163,6 +163,7 @@ void SynthesizePulse(Program& p) {
     x *= 0.9;
   }
   w.DriveScale = x;
+  w.DriveSynthesized = true;
 }
 
 }  // namespace profile

@@ -14,6 +14,8 @@ struct Wave {
   float PulseSamples = 0;                            // T: duration in samples
   float CompLevelInEffect = 0.167f;  // automatic compensation level, fraction of the peak
   double DriveScale = 1;             // X of the last drive pass
+  // DriveCodes were made from the record as it stands; cleared while it changes.
+  bool DriveSynthesized = false;
 };
 
 }  // namespace profile

@@ -75,12 +75,30 @@ MainWindow::MainWindow(Program& prog, QtCanvas& canvas) : prog_(prog), canvas_(c
   BuildBody();
   for (int i = 0; i < 3; ++i) {
     timers_[i] = new QTimer(this);
+    timers_[i]->setTimerType(Qt::PreciseTimer);  // a coarse timer may be 5 % late
     timers_[i]->setObjectName(QString::fromUtf8(ui::TimerName(static_cast<ui::TimerId>(i)).data()));
     connect(timers_[i], &QTimer::timeout, this,
             [this, i] { Forward(app::Event::Tick(static_cast<ui::TimerId>(i))); });
   }
+  // A tick's countdown restarts when the core writes the interval, at the start of the
+  // tick, not when the tick's handler returns: pulses keep their period.
+  prog_.win.TimerWritten = [this](ui::TimerId id) { SyncTimer(static_cast<int>(id)); };
   resize(1180, 760);
   Sync();
+}
+
+MainWindow::~MainWindow() {
+  prog_.win.TimerWritten = nullptr;
+}
+
+void MainWindow::SyncTimer(int i) {
+  const ui::Timer& t = prog_.win.GetTimer(static_cast<ui::TimerId>(i));
+  if (t.Epoch == timerEpochs_[i]) return;
+  timerEpochs_[i] = t.Epoch;
+  if (t.Enabled && t.Interval > 0)
+    timers_[i]->start(t.Interval);
+  else
+    timers_[i]->stop();
 }
 
 void MainWindow::BuildMenus() {
@@ -387,15 +405,7 @@ void MainWindow::Sync() {
     spins_[i]->setVisible(w.Spin(static_cast<ui::SpinId>(i)).Visible);
   }
   for (int i = 0; i < 2; ++i) images_[i]->setVisible(w.Img(static_cast<ui::ImageId>(i)).Visible);
-  for (int i = 0; i < 3; ++i) {
-    const ui::Timer& t = w.GetTimer(static_cast<ui::TimerId>(i));
-    if (t.Epoch == timerEpochs_[i]) continue;
-    timerEpochs_[i] = t.Epoch;
-    if (t.Enabled && t.Interval > 0)
-      timers_[i]->start(t.Interval);
-    else
-      timers_[i]->stop();
-  }
+  for (int i = 0; i < 3; ++i) SyncTimer(i);
   if (canvas_.Version() != shownVersion_) {
     shownVersion_ = canvas_.Version();
     plotArea_->plot->update();

@@ -53,6 +53,7 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   MainWindow(Program& prog, QtCanvas& canvas);
+  ~MainWindow() override;
   // Shows the model: captions, marks, colours, visibility, timers.
   void Sync();
   // Forwards an event to the core and shows the result.
@@ -68,6 +69,8 @@ class MainWindow : public QMainWindow {
   bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
+  // Restarts a QTimer from the model; called at the moment the core writes the timer.
+  void SyncTimer(int i);
   void BuildMenus();
   void BuildBody();
   QLabel* MakeLabel(ui::LabelId id, QWidget* parent);

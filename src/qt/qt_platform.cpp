@@ -4,11 +4,13 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QDialog>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "qt/main_window.h"
@@ -185,6 +187,18 @@ void QtPlatform::Refresh() {
   if (window_) window_->repaint();
   // Paint only: no input reaches the window, and timer ticks meet a busy core.
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtPlatform::Pump(int ms) {
+  SyncWindow();
+  if (ms <= 0) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return;
+  }
+  // Input reaches the window too: the core, busy, admits only Abort.
+  QEventLoop loop;
+  QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
 }
 
 void QtPlatform::EndProgram() {

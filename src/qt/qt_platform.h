@@ -34,6 +34,7 @@ class QtPlatform : public ui::Platform {
   void ShowHelp(const std::string& file) override;
   double Random() override;
   void Refresh() override;
+  void Pump(int ms) override;
   void EndProgram() override;
   ui::Canvas& PlotCanvas() override { return canvas_; }
   ui::Printer& GetPrinter() override { return printer_; }

@@ -2,6 +2,7 @@
 // What the core asks of the toolkit: boxes, dialogs, the plot canvas, the printer, the
 // clipboard, the clock, the help viewer and a random source. The Qt front end and the
 // test platform implement it.
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -95,6 +96,18 @@ class Platform {
   virtual double Random() = 0;  // uniform in [0, 1)
   // Lets the screen show the model during long synchronous work; runs no other handler.
   virtual void Refresh() = 0;
+  // Lets the toolkit run for up to `ms` during a long wait on the board: the window paints
+  // and takes input, and the events reach the core's entry point, which admits only Abort
+  // while a handler runs. A test platform advances its virtual time instead.
+  virtual void Pump(int ms) {
+    (void)ms;
+    Refresh();
+  }
+  // A steady clock in milliseconds, for the bounds of the waits.
+  virtual double MonotonicMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+  }
   virtual void EndProgram() = 0;
 
   virtual Canvas& PlotCanvas() = 0;

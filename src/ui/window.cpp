@@ -125,11 +125,13 @@ void Window::SetTimerInterval(TimerId id, int ms) {
   auto& t = timers_[static_cast<int>(id)];
   t.Interval = ms;
   ++t.Epoch;
+  if (TimerWritten) TimerWritten(id);
 }
 void Window::SetTimerEnabled(TimerId id, bool on) {
   auto& t = timers_[static_cast<int>(id)];
   t.Enabled = on;
   ++t.Epoch;
+  if (TimerWritten) TimerWritten(id);
 }
 
 }  // namespace ui

@@ -3,6 +3,7 @@
 // timers and the caption. The Qt layer shows it; the core writes it.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -116,6 +117,10 @@ class Window {
   const ui::Timer& GetTimer(TimerId id) const { return timers_[static_cast<int>(id)]; }
   void SetTimerInterval(TimerId id, int ms);
   void SetTimerEnabled(TimerId id, bool on);
+
+  // Told of every write to a timer at the moment it happens, so that the toolkit restarts
+  // the countdown then, not when the handler that wrote it returns.
+  std::function<void(TimerId)> TimerWritten;
 
   std::string Caption = "KRX-8 CLASSICAL SHOCK CONTROLLER";
   bool Shown = false;  // the main window is on the screen

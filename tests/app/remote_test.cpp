@@ -276,12 +276,12 @@ TEST(RemoteInputs, ActiveLowLinesRunTheirCommandsInOrder) {
   EXPECT_EQ(b.State(), Run::PreTest);
   EXPECT_EQ(b.prog.run.RemoteInputWord, 0xF7);
 
-  // All four low: Equalize, Stop, Start, Pre-test, the last one's marks remain; the
-  // equalisation armed first still has its delay running.
+  // All four low: Equalize, Stop, Start, Pre-test, the last one's marks remain; the Stop
+  // cancelled the equalisation armed first.
   RemoteBench all;
   RunRemoteInputs(all.prog, 0xF0);
   EXPECT_EQ(all.State(), Run::PreTest);
-  EXPECT_TRUE(all.prog.win.GetTimer(TimerId::tmrTimer1).Enabled);
+  EXPECT_FALSE(all.prog.win.GetTimer(TimerId::tmrTimer1).Enabled);
 }
 
 TEST(RemoteInputs, PolledOnlyInHardwareModeWithPci) {

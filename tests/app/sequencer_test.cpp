@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "app/startup.h"
+#include "control/equalize.h"
 #include "profile/recompute.h"
 #include "support/test_platform.h"
 
@@ -218,15 +219,23 @@ TEST(Sequencer, AbortStopsARepetitiveRunWithoutTheEndOfRunActions) {
   EXPECT_EQ(b.plat.Paper.Docs, 0);
 }
 
-TEST(Sequencer, AbortDuringTheSettlingDelayLeavesTheEqualisationArmed) {
+// Abort cancels an armed equalisation: no pass fires, and the status line no longer
+// says it is coming.
+TEST(Sequencer, AbortDuringTheSettlingDelayCancelsTheEqualisation) {
   RunBench b;
   b.Click(MenuId::mnuRunEqual);
-  b.Advance(1000);
+  b.Advance(500);
   b.Click(MenuId::mnuRunAbort);
   EXPECT_EQ(b.State(), Run::Idle);
-  b.Advance(1000);
-  EXPECT_EQ(b.Pulses(), 20);
-  EXPECT_EQ(b.prog.control.SystemEqualized, 1.0f);
+  b.Advance(10000);
+  EXPECT_EQ(b.Pulses(), 0);
+  EXPECT_EQ(b.prog.control.SystemEqualized, 0.0f);
+  EXPECT_EQ(b.Status(), control::kEqualizationStoppedText);
+  // A tick of the delay that the Abort overtook fires nothing either.
+  b.Click(MenuId::mnuRunEqual);
+  b.Click(MenuId::mnuRunAbort);
+  b.Send(app::Event::Tick(TimerId::tmrTimer1));
+  EXPECT_EQ(b.Pulses(), 0);
 }
 
 TEST(Sequencer, CommandsOverwriteTheArmedRun) {

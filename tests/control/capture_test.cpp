@@ -28,6 +28,7 @@ class CaptureTest : public ::testing::Test {
     for (int i = 0; i < 200; ++i)
       p.wave.ReferencePulse[i] = 80.0f * (1 - (i - 100) * (i - 100) / 1e4f);
     p.wave.DriveCodes.fill(128);
+    p.wave.DriveSynthesized = true;
   }
   void Demo() { p.daq.DemoMode = 1.0f; }
   Harness h;
@@ -131,32 +132,35 @@ TEST_F(CaptureTest, DriveAmplitudePerModeWithCaps) {
   EXPECT_EQ(p.run.DrivePeakCounts, 4000);
 }
 
-// Hardware mode with no driver library: every board routine fails with its box, yet the
-// pulse is sent, counted and analysed. The failed fire left no samples: the master reads
-// as no response rather than as the pulse before; the unused slave buffer is copied as is.
-TEST_F(CaptureTest, HardwarePulseSendsDriveAndCopiesTransferBuffers) {
+// Hardware mode with no driver library: the drive level is sent, then the arm fails with
+// its one box. Nothing is fired after it, and the pulse is no response: not counted, not
+// analysed, the buffers untouched; the drive is released again and the pulse is failed.
+TEST_F(CaptureTest, HardwarePulseWhoseArmFailsIsNoResponse) {
   p.Row(ControlMode) = 1;
   p.run.ManualLevel = 2;
-  p.daq.MasterXferBuffer[5 * 8] = -32768;
-  p.daq.MasterXferBuffer[5 * 8 + 3] = 1234;
-  p.daq.SlaveXferBuffer[0] = 11;
-  p.daq.SlaveXferBuffer[8184 - 120] = 22;
+  p.daq.ScanBuffer.fill(5);
   p.daq.SlaveScanBuffer.fill(-9);
+  p.control.ControlPeakG = 3;
   control::CaptureAndAnalyze(p);
 
-  EXPECT_EQ(p.daq.LastSentWordLow, 200);
-  EXPECT_EQ(p.daq.LastSentWordHigh, 0);
-  EXPECT_EQ(p.daq.ScanBuffer[40], 0);
-  EXPECT_EQ(p.daq.ScanBuffer[43], 0);
-  EXPECT_EQ(p.daq.SlaveScanBuffer[119], -9);
-  EXPECT_EQ(p.daq.SlaveScanBuffer[120], 11);
-  EXPECT_EQ(p.daq.SlaveScanBuffer[8184], 22);
-  EXPECT_EQ(p.daq.SlaveScanBuffer[8185], -9);
-  EXPECT_FLOAT_EQ(p.control.ControlPeakG, 0.1f);
-  EXPECT_EQ(p.run.PulseCount, 1);
-  ASSERT_EQ(h.plat.Boxes.size(), 2u);
+  EXPECT_TRUE(p.control.PulseFailed);
+  EXPECT_EQ(p.daq.SerialWordsSent, 2);  // the level, then the release
+  EXPECT_EQ(p.daq.LastSentWordLow, 0);
+  EXPECT_EQ(p.daq.ScanBuffer[40], 5);
+  EXPECT_EQ(p.daq.SlaveScanBuffer[120], -9);
+  EXPECT_FLOAT_EQ(p.control.ControlPeakG, 3);
+  EXPECT_EQ(p.run.PulseCount, 0);
+  ASSERT_EQ(h.plat.CountBoxes("Error!"), 1);
   EXPECT_EQ(h.plat.Boxes[0].Title, "Error!");
   EXPECT_EQ(h.plat.Boxes[0].Text, "VB Error : 48\nError in loading DLL");
+
+  // A drive that was not made from the current profile is never played.
+  h.plat.Boxes.clear();
+  p.wave.DriveSynthesized = false;
+  control::CaptureAndAnalyze(p);
+  EXPECT_TRUE(p.control.PulseFailed);
+  ASSERT_EQ(h.plat.CountBoxes(control::kNoPulseTitle), 1);
+  EXPECT_EQ(h.plat.Boxes.back().Text, control::kNoDriveMessage);
 }
 
 TEST_F(CaptureTest, DriveBuffersRebuiltWhenNotEqualisedOrCleared) {

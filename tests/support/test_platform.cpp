@@ -124,23 +124,39 @@ void Harness::SyncTimers() {
 }
 
 void Harness::Advance(double ms) {
-  double target = plat.NowMs + ms;
+  const double target = plat.NowMs + ms;
   for (;;) {
-    int next = -1;
+    int next = -1, event = -1;
+    double when = kNever;
     for (int i = 0; i < 3; ++i)
-      if (due_[i] <= target && (next < 0 || due_[i] < due_[next])) next = i;
-    if (next < 0) break;
-    plat.NowMs = due_[next];
+      if (!inTick_[i] && due_[i] <= target && due_[i] < when) next = i, when = due_[i];
+    for (size_t k = 0; k < scheduled_.size(); ++k)
+      if (scheduled_[k].At <= target && scheduled_[k].At < when)
+        event = static_cast<int>(k), next = -1, when = scheduled_[k].At;
+    if (next < 0 && event < 0) break;
+    if (when > plat.NowMs) plat.NowMs = when;
+    if (event >= 0) {
+      Scheduled s = scheduled_[event];
+      scheduled_.erase(scheduled_.begin() + event);
+      if (s.Do)
+        s.Do();
+      else
+        app::HandleEvent(prog, s.E);
+      SyncTimers();
+      continue;
+    }
     const auto& t = prog.win.GetTimer(static_cast<ui::TimerId>(next));
     uint32_t before = t.Epoch;
     // The countdown restarts as the tick fires, as a real timer does.
     due_[next] = plat.NowMs + t.Interval;
     Fired[next].push_back(plat.NowMs);
+    inTick_[next] = true;
     app::HandleEvent(prog, app::Event::Tick(static_cast<ui::TimerId>(next)));
+    inTick_[next] = false;
     if (prog.win.GetTimer(static_cast<ui::TimerId>(next)).Epoch == before) epoch_[next] = before;
     SyncTimers();
   }
-  plat.NowMs = target;
+  if (target > plat.NowMs) plat.NowMs = target;
 }
 
 }  // namespace testing_support

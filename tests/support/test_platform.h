@@ -1,6 +1,7 @@
 #pragma once
 // A platform for tests: scripted answers, recorded boxes and drawing, virtual time.
 #include <deque>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
@@ -156,6 +157,17 @@ class TestPlatform : public ui::Platform {
   void ShowHelp(const std::string& f) override { HelpShown.push_back(f); }
   double Random() override { return std::uniform_real_distribution<double>(0.0, 1.0)(rng_); }
   void Refresh() override { ++Refreshes; }
+  // A wait's slice: virtual time moves on (through OnPump when a harness runs the timers).
+  void Pump(int ms) override {
+    ++Pumps;
+    if (OnPump)
+      OnPump(ms);
+    else
+      NowMs += ms;
+  }
+  double MonotonicMs() override { return NowMs; }
+  std::function<void(int)> OnPump;
+  int Pumps = 0;
   void EndProgram() override { Ended = true; }
   ui::Canvas& PlotCanvas() override { return Plot; }
   ui::Printer& GetPrinter() override { return Paper; }
@@ -170,7 +182,15 @@ class TestPlatform : public ui::Platform {
 // A program on the test platform, with virtual-time timers.
 class Harness {
  public:
-  Harness() : prog(plat) { SyncTimers(); }
+  Harness() : prog(plat) {
+    // The waits inside a handler move virtual time on, firing what falls due meanwhile;
+    // a timer restarts its countdown when the core writes it.
+    plat.OnPump = [this](int ms) { Advance(ms); };
+    prog.win.TimerWritten = [this](ui::TimerId) { SyncTimers(); };
+    SyncTimers();
+  }
+  Harness(const Harness&) = delete;
+  Harness& operator=(const Harness&) = delete;
   TestPlatform plat;
   Program prog;
 
@@ -181,7 +201,15 @@ class Harness {
   bool Press(ui::ButtonId id) { return Send(app::Event::ButtonClick(id)); }
   bool Key(int k) { return Send(app::Event::KeyPress(k)); }
   bool Spin(ui::SpinId id, bool up);
-  // Moves virtual time on by `ms`, firing every due tick in order.
+  // Delivers `e` when virtual time reaches `ms` (also inside a handler's waits).
+  void At(double ms, const app::Event& e) { scheduled_.push_back({ms, e, nullptr}); }
+  // Runs `action` (a change of the outside world) when virtual time reaches `ms`.
+  void AtDo(double ms, std::function<void()> action) {
+    scheduled_.push_back({ms, app::Event{}, std::move(action)});
+  }
+  // Moves virtual time on by `ms`, firing every due tick and scheduled event in order. A
+  // timer does not fire inside its own tick; one that fell due meanwhile fires once when
+  // the tick ends, as a toolkit timer does.
   void Advance(double ms);
   // Times at which ticks of each timer fired.
   std::vector<double> Fired[3];
@@ -189,6 +217,13 @@ class Harness {
  private:
   void SyncTimers();
   double due_[3] = {kNever, kNever, kNever};
+  bool inTick_[3] = {false, false, false};
+  struct Scheduled {
+    double At;
+    app::Event E;
+    std::function<void()> Do;
+  };
+  std::vector<Scheduled> scheduled_;
   uint32_t epoch_[3] = {~0u, ~0u, ~0u};
   static constexpr double kNever = std::numeric_limits<double>::infinity();
 };
