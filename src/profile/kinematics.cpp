@@ -8,7 +8,7 @@ namespace profile {
 
 using ui::MenuId;
 
-void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace) {
+void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace, bool checkLimits) {
   auto& plot = p.plot;
   plot.RefPeakA = plot.RefPeakV = plot.RefPeakD = 0;
   const float m = p.wave.SampleFactor < 1 ? 1.0f : static_cast<float>(p.wave.SampleFactor);
@@ -32,7 +32,7 @@ void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace) {
       trace->Displacement[i] = displacement;
     }
   }
-  CheckSystemLimits(p);
+  if (checkLimits) CheckSystemLimits(p);
 }
 
 void CheckSystemLimits(Program& p) {

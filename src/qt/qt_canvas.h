@@ -22,8 +22,10 @@ class QtCanvas : public ui::Canvas {
     return image_;
   }
 
-  int Width() const override { return image_.width(); }
-  int Height() const override { return image_.height(); }
+  // The picture box's current size, whatever picture it holds (a loaded report, or one
+  // drawn before a resize): the next drawing and the cursor read-out use it.
+  int Width() const override { return targetW_; }
+  int Height() const override { return targetH_; }
   void Scale(double x1, double y1, double x2, double y2) override;
   void Clear(int backColor) override;
   void Line(double x1, double y1, double x2, double y2, int color) override;
