@@ -187,7 +187,9 @@ TEST(QtCursor, ReadsAgainstThePictureBoxsCurrentSize) {
   ASSERT_NE(qp.Canvas().Picture().width(), plot->width());
   std::string expect =
       "  Time = " + common::FormatMask(100.0 * (plot->width() - 1) / plot->width(), "###.#") +
-      " Msec. , G = " + common::FormatMask(0, "###.##");
+      " Msec. , G = " +
+      common::FormatMask((0.5 * plot->height() - plot->height() / 2) / plot->height() * 200,
+                         "###.##");
   EXPECT_EQ(clickRightEdge(), expect);
   // Open Report loads a picture of its own size into the box.
   testing_support::TempDir dir;

@@ -101,7 +101,6 @@ QFont BigFont() {
 
 MainWindow::MainWindow(Program& prog, QtCanvas& canvas) : prog_(prog), canvas_(canvas) {
   setObjectName("frmVAV");
-  setFont(WindowFont());
   setWindowTitle(QString::fromStdString(prog_.win.Caption));
   BuildMenus();
   BuildBody();
@@ -199,6 +198,7 @@ void MainWindow::ApplyScale() {
     if (b) b->setMinimumHeight(static_cast<int>(32 * s));
   for (QWidget* a : arrows_) a->setFixedSize(static_cast<int>(22 * s), static_cast<int>(20 * s));
   if (panel_) panel_->setMinimumWidth(static_cast<int>(230 * s));
+  canvas_.SetTextScale(s);
   if (plotArea_) plotArea_->Relayout();
 }
 
@@ -250,6 +250,7 @@ QWidget* MainWindow::MakeSpin(ui::SpinId id, const QString& caption, const QStri
 void MainWindow::BuildBody() {
   using L = ui::LabelId;
   auto* central = new QWidget(this);
+  central->setFont(WindowFont());  // the menu bar keeps the system's menu font
   setCentralWidget(central);
   auto* outer = new QVBoxLayout(central);
   outer->setContentsMargins(6, 4, 6, 4);
@@ -301,8 +302,9 @@ void MainWindow::BuildBody() {
     grid->addWidget(l, r, col, 1, span);
     return l;
   };
-  add(L::lblMode, 0, 1);
-  add(L::lblControlMode, 1, 1);
+  // A trip message in the mode read-out wraps rather than being cut.
+  add(L::lblMode, 0, 1)->setWordWrap(true);
+  add(L::lblControlMode, 1, 1)->setWordWrap(true);
   ++r;
   add(L::Label1, 0, 1);
   add(L::Label33, 1, 1);
@@ -360,15 +362,19 @@ void MainWindow::BuildBody() {
     images_[1]->setToolTip("Abort");
     images_[1]->installEventFilter(this);
   }
-  grid->addWidget(images_[0], r, 0);
-  grid->addWidget(images_[1], r, 1);
-  // The rows spread over the panel's height as the window grows.
+  // Aligned, so that their fixed size does not cap the columns' width.
+  grid->addWidget(images_[0], r, 0, Qt::AlignCenter);
+  grid->addWidget(images_[1], r, 1, Qt::AlignCenter);
+  // The rows spread over the panel's height as the window grows, the columns share its width.
   for (int i = 0; i <= r; ++i) grid->setRowStretch(i, 1);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(1, 1);
   middle->addWidget(panel, 1);
 
   // Status line, cursor read-out, plotted quantity.
   auto* info = new QHBoxLayout;
   info->addWidget(MakeLabel(L::lblStatus, central), 3);
+  labels_[static_cast<int>(L::lblStatus)]->setWordWrap(true);
   info->addWidget(MakeLabel(L::lblDisplay, central), 1);
   info->addWidget(MakeLabel(L::lblCursor, central), 2);
   outer->addLayout(info);

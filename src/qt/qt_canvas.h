@@ -15,6 +15,8 @@ class QtCanvas : public ui::Canvas {
   QtCanvas();
   // The size the next Clear() draws at (the plot widget's size).
   void SetTargetSize(int w, int h);
+  // The text of the next drawing grows with the window, as its labels do.
+  void SetTextScale(double s) { textScale_ = s > 0 ? s : 1; }
   // Counts the changes of the picture, so that the window repaints only a new drawing.
   uint32_t Version() const { return version_; }
   const QImage& Picture() {
@@ -44,6 +46,7 @@ class QtCanvas : public ui::Canvas {
   int targetW_ = 800, targetH_ = 500;
   double sx1_ = 0, sy1_ = 0, sx2_ = 1, sy2_ = 1;
   double fontPts_ = 8;
+  double textScale_ = 1;
   // Joined segments of one colour, drawn as one polyline: much cheaper than single lines.
   QPolygonF run_;
   int runColor_ = -1;
