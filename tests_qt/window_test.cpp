@@ -1,6 +1,7 @@
 // The real window on the offscreen platform: built from the model, forwarding events.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
@@ -9,8 +10,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "common/number_text.h"
 #include "qt/main_window.h"
 #include "qt/qt_canvas.h"
+#include "qt/qt_platform.h"
+#include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 namespace {
@@ -111,6 +115,110 @@ TEST_F(QtFixture, ResizingScalesThePictureWithoutARedraw) {
   canvas.Clear(0);
   EXPECT_EQ(canvas.Width(), plot->width());
   EXPECT_EQ(canvas.Height(), plot->height());
+}
+
+TEST_F(QtFixture, ScreenReadersHearWhatTheControlsShow) {
+  prog.win.SetCaption(ui::LabelId::lblAbort, " ABORT = 6. DB.");
+  win.Sync();
+  auto spoken = [](QWidget* w) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+    return a ? a->text(QAccessible::Name) : QString("(none)");
+  };
+  for (int i = 0; i < ui::kLabelCount; ++i) {
+    auto* l = win.findChild<QLabel*>(
+        QString::fromUtf8(ui::LabelName(static_cast<ui::LabelId>(i)).data()));
+    ASSERT_NE(l, nullptr);
+    EXPECT_EQ(spoken(l), l->text()) << l->objectName().toStdString();
+  }
+  EXPECT_EQ(spoken(win.FindControl("lblAbort")), " ABORT = 6. DB.");
+  for (const char* n : {"cmdEqual", "cmdPreTest", "cmdStart"}) {
+    auto* b = win.findChild<QPushButton*>(n);
+    EXPECT_EQ(spoken(b), b->text());
+    EXPECT_EQ(b->accessibleDescription(), n);
+  }
+  EXPECT_EQ(spoken(win.FindControl("spnXaxis_Up")), "X zoom up");
+  EXPECT_EQ(spoken(win.FindControl("spnYaxis_Down")), "Y zoom down");
+  EXPECT_EQ(spoken(win.FindControl("SpnLevel_Up")), "Level up");
+}
+
+TEST_F(QtFixture, NoTimerTicksBeforeStartUp) {
+  // The splash runs with the window built but not loaded: none of its timers may run.
+  for (const char* n : {"tmrTimer1", "tmrTimer2", "tmrTimer3"}) {
+    auto* t = win.findChild<QTimer*>(n);
+    ASSERT_NE(t, nullptr);
+    EXPECT_FALSE(t->isActive()) << n;
+  }
+  win.Forward(app::Event::Of(app::EventKind::SplashDone));
+  auto* t3 = win.findChild<QTimer*>("tmrTimer3");
+  ASSERT_NE(t3, nullptr);
+  EXPECT_TRUE(t3->isActive());
+  EXPECT_EQ(t3->interval(), 250);
+}
+
+TEST_F(QtFixture, FontsAndControlsFollowTheWindowsSize) {
+  win.show();
+  auto sizes = [&] {
+    std::vector<double> v;
+    for (const char* n : {"lblAbort", "lblY0", "lblX5", "LblAcc", "cmdStart"})
+      v.push_back(win.FindControl(n)->font().pointSizeF());
+    return v;
+  };
+  win.resize(800, 600);
+  QApplication::processEvents();
+  // The layout fits the small window: it is not pushed wider or taller.
+  EXPECT_EQ(win.size(), QSize(800, 600));
+  std::vector<double> small = sizes();
+  auto* panel = win.FindControl("StatusPanel");
+  for (const char* n : {"lblDisp", "lblVel", "lblAccBottom", "Image3"}) {
+    QWidget* c = win.FindControl(n);
+    EXPECT_TRUE(panel->rect().contains(c->geometry())) << n;
+  }
+  win.resize(1920, 1080);
+  QApplication::processEvents();
+  std::vector<double> big = sizes();
+  for (size_t i = 0; i < small.size(); ++i) EXPECT_GT(big[i], small[i] * 1.5) << i;
+  // Tick labels stay beside their grid lines: lblY5 (zero) on the plot's centre line.
+  QWidget* plot = win.FindControl("picPlot");
+  QWidget* y5 = win.FindControl("lblY5");
+  EXPECT_NEAR(y5->geometry().center().y(), plot->geometry().center().y(), 3);
+  EXPECT_EQ(win.FindControl("lblAbort")->font().family(), "MS Sans Serif");
+  EXPECT_EQ(win.FindControl("LblAcc")->font().family(), "Arial");
+  EXPECT_EQ(win.FindControl("LblFreq")->font().family(), "Arial");
+}
+
+TEST(QtCursor, ReadsAgainstThePictureBoxsCurrentSize) {
+  qtui::QtPlatform qp;
+  Program qprog(qp);
+  qtui::MainWindow qwin(qprog, qp.Canvas());
+  qp.SetWindow(&qwin);
+  qprog.plot.XZoom = 1;
+  qprog.plot.YZoom = 1;
+  qwin.show();
+  qwin.resize(1000, 700);
+  QApplication::processEvents();
+  QWidget* plot = qwin.FindControl("picPlot");
+  auto clickRightEdge = [&] {
+    QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(plot->width() - 1, plot->height() / 2));
+    return qwin.findChild<QLabel*>("lblCursor")->text().toStdString();
+  };
+  // The picture in the box was drawn at another size (never redrawn since the resize).
+  ASSERT_NE(qp.Canvas().Picture().width(), plot->width());
+  std::string expect =
+      "  Time = " + common::FormatMask(100.0 * (plot->width() - 1) / plot->width(), "###.#") +
+      " Msec. , G = " +
+      common::FormatMask((0.5 * plot->height() - plot->height() / 2) / plot->height() * 200,
+                         "###.##");
+  EXPECT_EQ(clickRightEdge(), expect);
+  // Open Report loads a picture of its own size into the box.
+  testing_support::TempDir dir;
+  QImage small(200, 100, QImage::Format_RGB32);
+  small.fill(Qt::black);
+  std::string bmp = dir / "KRXTestC.001";
+  ASSERT_TRUE(small.save(QString::fromStdString(bmp), "BMP"));
+  ASSERT_TRUE(qp.Canvas().LoadPicture(bmp));
+  EXPECT_EQ(clickRightEdge(), expect);
+  EXPECT_EQ(qprog.plot.PlotWidth, plot->width());
+  EXPECT_EQ(qprog.plot.PlotHeight, plot->height());
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ void TestProfile(Program& p, Pen& pen) {
   p.plot.PlotTitle = " TEST PROFILE ";
   DrawPlotTitle(p, pen);
   profile::KinematicsTrace trace;
-  profile::ComputeReferenceKinematics(p, &trace);
+  // The limit check waits until the picture is on the screen (RefreshPlot).
+  profile::ComputeReferenceKinematics(p, &trace, false);
   // Also for a reference of zeros: a stale response peak would read as the reference
   // peak in the Metric and Hybrid read-outs.
   p.plot.ResponsePeakA = p.plot.RefPeakA;
@@ -201,6 +202,7 @@ void RefreshPlot(Program& p) {
     w.Check(MenuId::mnuViewSRS, false);
   }
 
+  const bool profileDrawn = w.Checked(MenuId::mnuViewTest);
   Pen pen(p);
   DrawGrid(pen);
   DrawXAxisLabels(p);
@@ -208,6 +210,11 @@ void RefreshPlot(Program& p) {
   DrawTraces(p, pen);
   canvas.Finish();
   UpdateStatusPanel(p);
+  if (profileDrawn) {
+    // The operator reads a limit warning over the drawn profile and its read-outs.
+    p.platform.Refresh();
+    profile::CheckSystemLimits(p);
+  }
 }
 
 }  // namespace display

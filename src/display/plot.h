@@ -6,7 +6,8 @@ namespace display {
 class Pen;
 
 // The one redraw operation of the plot; it also measures the peaks, recomputes the
-// reference kinematics with their limit check and refreshes the status panel.
+// reference kinematics and refreshes the status panel. The limit check of the test profile
+// comes last, once the window shows the new picture and panel.
 void RefreshPlot(Program& p);
 
 void DrawGrid(Pen& pen);

@@ -8,7 +8,7 @@ namespace profile {
 
 using ui::MenuId;
 
-void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace) {
+void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace, bool checkLimits) {
   auto& plot = p.plot;
   plot.RefPeakA = plot.RefPeakV = plot.RefPeakD = 0;
   const double m = p.wave.SampleFactor < 1 ? 1.0 : static_cast<double>(p.wave.SampleFactor);
@@ -33,7 +33,7 @@ void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace) {
       trace->Displacement[i] = displacement;
     }
   }
-  CheckSystemLimits(p);
+  if (checkLimits) CheckSystemLimits(p);
 }
 
 void CheckSystemLimits(Program& p) {

@@ -14,8 +14,9 @@ struct KinematicsTrace {
 };
 
 // Integrates the reference pulse, sets RefPeakA, RefPeakV, RefPeakD, fills `trace` when
-// given, and ends with CheckSystemLimits.
-void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace = nullptr);
+// given, and ends with CheckSystemLimits unless the caller runs it later itself.
+void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace = nullptr,
+                                bool checkLimits = true);
 // Up to three warnings; sets GainPeakG.
 void CheckSystemLimits(Program& p);
 // Converts amplitude and limits to the target unit system (0, 1, 2) and sets its check

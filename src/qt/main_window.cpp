@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "qt/palette.h"
@@ -22,7 +23,7 @@ using ui::MenuId;
 
 PlotWidget::PlotWidget(QtCanvas& canvas, QWidget* parent) : QWidget(parent), canvas_(canvas) {
   setObjectName("picPlot");
-  setAccessibleName("picPlot");
+  setAccessibleName("Plot");
   setAccessibleDescription("picPlot");
   setMinimumSize(320, 200);
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -49,24 +50,54 @@ PlotArea::PlotArea(QtCanvas& canvas, QWidget* parent) : QWidget(parent) {
 }
 
 void PlotArea::resizeEvent(QResizeEvent*) {
-  const int left = 44, bottom = 22, top = 8, right = 26;
-  int w = width() - left - right, h = height() - top - bottom - 18;
+  Relayout();
+}
+
+void PlotArea::Relayout() {
+  // Margins from the tick labels' font, which follows the window's size.
+  const QFontMetrics fm(yLabels[0] ? yLabels[0]->font() : font());
+  const int lh = fm.height();
+  const int left = fm.horizontalAdvance("-0000") + 8;
+  const int xw = fm.horizontalAdvance(" 00000") + 4;
+  const int top = lh / 2 + 2, right = xw / 2 + 2, bottom = 2 * lh + 4;
+  const int w = width() - left - right, h = height() - top - bottom;
   plot->setGeometry(left, top, w, h);
   // Label j sits on the grid line j tenths of the height from the top: zero is the centre.
   for (int i = 0; i < 9; ++i) {
     if (!yLabels[i]) continue;
-    int y = top + h * i / 10 - 8;
-    yLabels[i]->setGeometry(0, y, left - 4, 16);
+    yLabels[i]->setGeometry(0, top + h * i / 10 - lh / 2, left - 4, lh);
   }
   for (int i = 0; i < 5; ++i) {
     if (!xLabels[i]) continue;
-    int x = left + w * (i + 1) / 5 - 30;
-    xLabels[i]->setGeometry(x, top + h + 2, 60, 16);
+    xLabels[i]->setGeometry(left + w * (i + 1) / 5 - xw / 2, top + h + 2, xw, lh);
   }
-  if (xAxis) xAxis->setGeometry(left + w / 2 - 40, top + h + 18, 80, 16);
+  if (xAxis) {
+    const int aw = fm.horizontalAdvance(" M-SEC. ") + 8;
+    xAxis->setGeometry(left + w / 2 - aw / 2, top + h + 2 + lh, aw, lh);
+  }
 }
 
 // ---- window ----
+
+namespace {
+// The size the layout was drawn at; fonts and control sizes scale from it with the window,
+// as the resize control of a classic form does.
+constexpr double kDesignW = 1024, kDesignH = 700;
+// The window's font; LblAcc and LblFreq use Arial.
+QFont WindowFont(double points = 8) {
+  QFont f("MS Sans Serif");
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSizeF(points);
+  return f;
+}
+QFont BigFont() {
+  QFont f("Arial");
+  f.setStyleHint(QFont::SansSerif);
+  f.setPointSizeF(24);
+  f.setBold(true);
+  return f;
+}
+}  // namespace
 
 MainWindow::MainWindow(Program& prog, QtCanvas& canvas) : prog_(prog), canvas_(canvas) {
   setObjectName("frmVAV");
@@ -84,6 +115,7 @@ MainWindow::MainWindow(Program& prog, QtCanvas& canvas) : prog_(prog), canvas_(c
   // tick, not when the tick's handler returns: pulses keep their period.
   prog_.win.TimerWritten = [this](ui::TimerId id) { SyncTimer(static_cast<int>(id)); };
   resize(1180, 760);
+  ApplyScale();
   Sync();
 }
 
@@ -92,6 +124,8 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::SyncTimer(int i) {
+  // The window's timers run once start-up loads it, never during the splash.
+  if (!prog_.win.Shown) return;
   const ui::Timer& t = prog_.win.GetTimer(static_cast<ui::TimerId>(i));
   if (t.Epoch == timerEpochs_[i]) return;
   timerEpochs_[i] = t.Epoch;
@@ -149,21 +183,55 @@ QLabel* MainWindow::MakeLabel(ui::LabelId id, QWidget* parent) {
   auto* l = new QLabel(parent);
   QString name = QString::fromUtf8(ui::LabelName(id).data());
   l->setObjectName(name);
-  l->setAccessibleName(name);
+  // A screen reader speaks the text (Qt's default name); the control name is for tools.
   l->setAccessibleDescription(name);
-  // Hiding a read-out must not move the others.
+  // Hiding a read-out must not move the others; a long text is cut, not widening the window.
   QSizePolicy sp = l->sizePolicy();
   sp.setRetainSizeWhenHidden(true);
+  sp.setHorizontalPolicy(QSizePolicy::Ignored);
   l->setSizePolicy(sp);
+  Scaled(l, WindowFont());
   labels_[static_cast<int>(id)] = l;
   return l;
 }
 
-QWidget* MainWindow::MakeSpin(ui::SpinId id, const QString& caption) {
+void MainWindow::Scaled(QWidget* w, const QFont& base) {
+  for (auto& s : scaled_)
+    if (s.first == w) {
+      s.second = base;
+      return;
+    }
+  scaled_.emplace_back(w, base);
+}
+
+void MainWindow::ApplyScale() {
+  double s = std::min(width() / kDesignW, height() / kDesignH);
+  s = std::clamp(s, 0.8, 3.0);  // still legible in a small window
+  if (std::fabs(s - scale_) < 0.005) return;
+  scale_ = s;
+  for (auto& [w, base] : scaled_) {
+    QFont f = base;
+    f.setPointSizeF(base.pointSizeF() * s);
+    w->setFont(f);
+  }
+  for (QPushButton* b : buttons_)
+    if (b) b->setMinimumHeight(static_cast<int>(32 * s));
+  for (QWidget* a : arrows_) a->setFixedSize(static_cast<int>(22 * s), static_cast<int>(20 * s));
+  if (panel_) panel_->setMinimumWidth(static_cast<int>(230 * s));
+  canvas_.SetTextScale(s);
+  if (plotArea_) plotArea_->Relayout();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* e) {
+  QMainWindow::resizeEvent(e);
+  ApplyScale();
+}
+
+QWidget* MainWindow::MakeSpin(ui::SpinId id, const QString& caption, const QString& spoken) {
   auto* box = new QWidget;
   QString name = QString::fromUtf8(ui::SpinName(id).data());
   box->setObjectName(name);
-  box->setAccessibleName(name);
+  box->setAccessibleName(spoken);
   box->setAccessibleDescription(name);
   auto* lay = new QHBoxLayout(box);
   lay->setContentsMargins(0, 0, 0, 0);
@@ -171,12 +239,17 @@ QWidget* MainWindow::MakeSpin(ui::SpinId id, const QString& caption) {
   auto* up = new QToolButton(box);
   up->setArrowType(Qt::UpArrow);
   up->setObjectName(name + "_Up");
-  up->setAccessibleName(name + " up");
+  up->setAccessibleName(spoken + " up");
+  up->setAccessibleDescription(name);
   auto* down = new QToolButton(box);
   down->setArrowType(Qt::DownArrow);
   down->setObjectName(name + "_Down");
-  down->setAccessibleName(name + " down");
+  down->setAccessibleName(spoken + " down");
+  down->setAccessibleDescription(name);
   auto* cap = new QLabel(caption, box);
+  Scaled(cap, WindowFont());
+  arrows_.push_back(up);
+  arrows_.push_back(down);
   lay->addWidget(up);
   lay->addWidget(down);
   lay->addWidget(cap);
@@ -197,14 +270,15 @@ QWidget* MainWindow::MakeSpin(ui::SpinId id, const QString& caption) {
 void MainWindow::BuildBody() {
   using L = ui::LabelId;
   auto* central = new QWidget(this);
+  central->setFont(WindowFont());  // the menu bar keeps the system's menu font
   setCentralWidget(central);
   auto* outer = new QVBoxLayout(central);
   outer->setContentsMargins(6, 4, 6, 4);
 
   QLabel* title = MakeLabel(L::lblTestTitle, central);
-  QFont tf = title->font();
+  QFont tf = WindowFont(9);
   tf.setBold(true);
-  title->setFont(tf);
+  Scaled(title, tf);
   title->setAlignment(Qt::AlignCenter);
   outer->addWidget(title);
 
@@ -236,7 +310,9 @@ void MainWindow::BuildBody() {
 
   // Status panel.
   auto* panel = new QFrame(central);
+  panel_ = panel;
   panel->setObjectName("StatusPanel");
+  panel->setAccessibleName("Status panel");
   panel->setFrameShape(QFrame::StyledPanel);
   auto* grid = new QGridLayout(panel);
   grid->setVerticalSpacing(2);
@@ -246,17 +322,15 @@ void MainWindow::BuildBody() {
     grid->addWidget(l, r, col, 1, span);
     return l;
   };
-  QFont big("Arial");
-  big.setPointSize(26);
-  big.setBold(true);
-  add(L::lblMode, 0, 1);
-  add(L::lblControlMode, 1, 1);
+  // A trip message in the mode read-out wraps rather than being cut.
+  add(L::lblMode, 0, 1)->setWordWrap(true);
+  add(L::lblControlMode, 1, 1)->setWordWrap(true);
   ++r;
   add(L::Label1, 0, 1);
   add(L::Label33, 1, 1);
   ++r;
-  add(L::LblFreq, 0, 1)->setFont(big);
-  add(L::LblAcc, 1, 1)->setFont(big);
+  Scaled(add(L::LblFreq, 0, 1), BigFont());
+  Scaled(add(L::LblAcc, 1, 1), BigFont());
   ++r;
   add(L::Label9, 0, 1);
   add(L::Label2, 1, 1);
@@ -271,7 +345,7 @@ void MainWindow::BuildBody() {
     auto* img = new QLabel(panel);
     QString n = QString::fromUtf8(ui::ImageName(static_cast<ui::ImageId>(i)).data());
     img->setObjectName(n);
-    img->setAccessibleName(n);
+    img->setAccessibleName(i == 0 ? "Run armed" : "STOP");
     img->setAccessibleDescription(n);
     img->setFixedSize(40, 28);
     QSizePolicy isp = img->sizePolicy();
@@ -308,16 +382,19 @@ void MainWindow::BuildBody() {
     images_[1]->setToolTip("Abort");
     images_[1]->installEventFilter(this);
   }
-  grid->addWidget(images_[0], r, 0);
-  grid->addWidget(images_[1], r, 1);
-  ++r;
-  grid->setRowStretch(r, 1);
-  panel->setMinimumWidth(250);
+  // Aligned, so that their fixed size does not cap the columns' width.
+  grid->addWidget(images_[0], r, 0, Qt::AlignCenter);
+  grid->addWidget(images_[1], r, 1, Qt::AlignCenter);
+  // The rows spread over the panel's height as the window grows, the columns share its width.
+  for (int i = 0; i <= r; ++i) grid->setRowStretch(i, 1);
+  grid->setColumnStretch(0, 1);
+  grid->setColumnStretch(1, 1);
   middle->addWidget(panel, 1);
 
   // Status line, cursor read-out, plotted quantity.
   auto* info = new QHBoxLayout;
   info->addWidget(MakeLabel(L::lblStatus, central), 3);
+  labels_[static_cast<int>(L::lblStatus)]->setWordWrap(true);
   info->addWidget(MakeLabel(L::lblDisplay, central), 1);
   info->addWidget(MakeLabel(L::lblCursor, central), 2);
   outer->addLayout(info);
@@ -329,12 +406,10 @@ void MainWindow::BuildBody() {
     auto* b = new QPushButton(
         QString::fromStdString(prog_.win.Button(static_cast<ui::ButtonId>(i)).Caption), central);
     b->setObjectName(names[i]);
-    b->setAccessibleName(names[i]);
     b->setAccessibleDescription(names[i]);
-    b->setMinimumHeight(36);
-    QFont bf = b->font();
+    QFont bf = WindowFont(9);
     bf.setBold(true);
-    b->setFont(bf);
+    Scaled(b, bf);
     b->setFocusPolicy(Qt::NoFocus);
     connect(b, &QPushButton::clicked, this,
             [this, i] { Forward(app::Event::ButtonClick(static_cast<ui::ButtonId>(i))); });
@@ -342,9 +417,9 @@ void MainWindow::BuildBody() {
     cmds->addWidget(b, 2);
   }
   cmds->addSpacing(12);
-  cmds->addWidget(MakeSpin(ui::SpinId::SpnLevel, "Level"));
-  cmds->addWidget(MakeSpin(ui::SpinId::spnXaxis, "X"));
-  cmds->addWidget(MakeSpin(ui::SpinId::spnYaxis, "Y"));
+  cmds->addWidget(MakeSpin(ui::SpinId::SpnLevel, "Level", "Level"));
+  cmds->addWidget(MakeSpin(ui::SpinId::spnXaxis, "X", "X zoom"));
+  cmds->addWidget(MakeSpin(ui::SpinId::spnYaxis, "Y", "Y zoom"));
   outer->addLayout(cmds);
   for (QToolButton* tb : central->findChildren<QToolButton*>()) tb->setFocusPolicy(Qt::NoFocus);
 }

@@ -40,6 +40,8 @@ class PlotArea : public QWidget {
   Q_OBJECT
  public:
   PlotArea(QtCanvas& canvas, QWidget* parent = nullptr);
+  // Places the plot and its tick labels for the labels' current font.
+  void Relayout();
   PlotWidget* plot;
   std::array<QLabel*, 9> yLabels{};
   std::array<QLabel*, 5> xLabels{};
@@ -66,6 +68,7 @@ class MainWindow : public QMainWindow {
  protected:
   void keyPressEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void resizeEvent(QResizeEvent* e) override;
   bool eventFilter(QObject* o, QEvent* e) override;
 
  private:
@@ -74,11 +77,19 @@ class MainWindow : public QMainWindow {
   void BuildMenus();
   void BuildBody();
   QLabel* MakeLabel(ui::LabelId id, QWidget* parent);
-  QWidget* MakeSpin(ui::SpinId id, const QString& caption);
+  QWidget* MakeSpin(ui::SpinId id, const QString& caption, const QString& spoken);
+  // Gives `w` the font `base` scaled with the window from now on.
+  void Scaled(QWidget* w, const QFont& base);
+  // Fonts and sizes of the controls for the window's current size.
+  void ApplyScale();
 
   Program& prog_;
   QtCanvas& canvas_;
   PlotArea* plotArea_ = nullptr;
+  QWidget* panel_ = nullptr;
+  std::vector<std::pair<QWidget*, QFont>> scaled_;
+  std::vector<QWidget*> arrows_;
+  double scale_ = 0;
   std::map<std::pair<int, int>, QAction*> actions_;
   std::map<int, QMenu*> menus_;
   std::array<QLabel*, ui::kLabelCount> labels_{};

@@ -22,7 +22,7 @@ QPainter& QtCanvas::Painter() {
     painter_ = std::make_unique<QPainter>(&image_);
     QFont f("MS Sans Serif");
     f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(fontPts_);
+    f.setPointSizeF(fontPts_ * textScale_);
     painter_->setFont(f);
   }
   return *painter_;
@@ -92,7 +92,7 @@ void QtCanvas::SetFontSize(double points) {
   fontPts_ = points > 1 ? points : 1;
   if (painter_) {
     QFont f = painter_->font();
-    f.setPointSizeF(fontPts_);
+    f.setPointSizeF(fontPts_ * textScale_);
     painter_->setFont(f);
   }
 }

@@ -15,6 +15,8 @@ class QtCanvas : public ui::Canvas {
   QtCanvas();
   // The size the next Clear() draws at (the plot widget's size).
   void SetTargetSize(int w, int h);
+  // The text of the next drawing grows with the window, as its labels do.
+  void SetTextScale(double s) { textScale_ = s > 0 ? s : 1; }
   // Counts the changes of the picture, so that the window repaints only a new drawing.
   uint32_t Version() const { return version_; }
   const QImage& Picture() {
@@ -22,8 +24,10 @@ class QtCanvas : public ui::Canvas {
     return image_;
   }
 
-  int Width() const override { return image_.width(); }
-  int Height() const override { return image_.height(); }
+  // The picture box's current size, whatever picture it holds (a loaded report, or one
+  // drawn before a resize): the next drawing and the cursor read-out use it.
+  int Width() const override { return targetW_; }
+  int Height() const override { return targetH_; }
   void Scale(double x1, double y1, double x2, double y2) override;
   void Clear(int backColor) override;
   void Line(double x1, double y1, double x2, double y2, int color) override;
@@ -42,6 +46,7 @@ class QtCanvas : public ui::Canvas {
   int targetW_ = 800, targetH_ = 500;
   double sx1_ = 0, sy1_ = 0, sx2_ = 1, sy2_ = 1;
   double fontPts_ = 8;
+  double textScale_ = 1;
   // Joined segments of one colour, drawn as one polyline: much cheaper than single lines.
   QPolygonF run_;
   int runColor_ = -1;

@@ -17,8 +17,9 @@ enum class Answer { OK, Cancel, Yes, No, Retry };
 class Canvas {
  public:
   virtual ~Canvas() = default;
-  virtual int Width() const = 0;   // pixels
-  virtual int Height() const = 0;  // pixels
+  // The picture box's current size in pixels, not that of the picture it holds.
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
   // User scale: (x1, y1) is the top-left corner, (x2, y2) the bottom-right one.
   virtual void Scale(double x1, double y1, double x2, double y2) = 0;
   virtual void Clear(int backColor) = 0;

@@ -255,6 +255,31 @@ TEST_F(PlotTest, TestProfileViewClearsTheOtherViews) {
   EXPECT_TRUE(p.win.Checked(MenuId::mnuViewResponse, 2));
 }
 
+TEST_F(PlotTest, LimitWarningsComeOverTheDrawnProfileAndPanel) {
+  for (int i = 205; i < 256; ++i) p.wave.ReferencePulse[i] = 80;
+  p.win.Check(MenuId::mnuViewAbort, true);
+  p.Row(profile::row::LimitA) = p.Row(profile::row::LimitV) = p.Row(profile::row::LimitD) = 0.001f;
+  struct Seen {
+    int Traces, Limits, Refreshes;
+    std::string Aref;
+  };
+  std::vector<Seen> seen;
+  h.plat.OnBox = [&](const testing_support::Box&) {
+    seen.push_back({canvas.CountLines(12), canvas.CountLines(15), h.plat.Refreshes,
+                    p.win.Lbl(ui::LabelId::lblAref).Caption});
+  };
+  RefreshPlot(p);
+  ASSERT_EQ(seen.size(), 3u);
+  // The whole picture is drawn behind the first box.
+  EXPECT_GT(seen[0].Traces, 1000);
+  EXPECT_EQ(seen[0].Traces, canvas.CountLines(12));
+  EXPECT_GT(seen[0].Limits, 0);
+  EXPECT_EQ(seen[0].Refreshes, 1);
+  // The panel already reads this refresh's peaks.
+  EXPECT_EQ(seen[0].Aref, p.win.Lbl(ui::LabelId::lblAref).Caption);
+  EXPECT_NE(seen[0].Aref, "Aref =");
+}
+
 TEST_F(PlotTest, WildValuesNeverReachTheCanvas) {
   p.plot.XZoom = 0;  // as a broken profile file could leave it
   p.plot.YZoom = std::nanf("");

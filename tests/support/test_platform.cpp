@@ -40,6 +40,7 @@ int RecordingCanvas::CountLines(int color) const {
 ui::Answer TestPlatform::MessageBox(const std::string& text, ui::Buttons b, ui::Icon i,
                                     const std::string& title) {
   Boxes.push_back({text, title, b, i});
+  if (OnBox) OnBox(Boxes.back());
   if (!Answers.empty()) {
     ui::Answer a = Answers.front();
     Answers.pop_front();

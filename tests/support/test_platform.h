@@ -123,6 +123,8 @@ class TestPlatform : public ui::Platform {
   std::deque<std::string> Files;
 
   std::vector<Box> Boxes;
+  // Called as each box appears, to look at what the window shows behind it.
+  std::function<void(const Box&)> OnBox;
   std::vector<Prompt> Prompts;
   std::vector<Dialog> Dialogs;
   std::vector<std::string> HelpShown;
