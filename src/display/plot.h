@@ -9,6 +9,10 @@ class Pen;
 // reference kinematics with their limit check and refreshes the status panel.
 void RefreshPlot(Program& p);
 
+// The target peak in G a refresh sets: the amplitude (converted from m/s^2 in Metric units),
+// or the remote-control level while it overrides.
+float CurrentTestLevelG(const Program& p);
+
 void DrawGrid(Pen& pen);
 void DrawPlotTitle(Program& p, Pen& pen);
 void DrawTraces(Program& p, Pen& pen);

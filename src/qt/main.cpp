@@ -4,7 +4,9 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 
+#include "analysis/srs_command.h"
 #include "app/events.h"
 #include "app/startup.h"
 #include "qt/main_window.h"
@@ -12,6 +14,10 @@
 #include "qt/splash.h"
 
 int main(int argc, char** argv) {
+  // The reference's spectra on standard output: no window, no board, no boxes.
+  if (analysis::IsSrsCommandLine(argc, argv))
+    return analysis::SrsCommandLine(argc, argv, std::cout, std::cerr);
+
   QElapsedTimer clock;
   clock.start();
   bool noSplash = false, reportStartup = false;

@@ -1,0 +1,90 @@
+#include "analysis/srs_command.h"
+
+#include <cmath>
+#include <memory>
+#include <string_view>
+
+#include "analysis/headless_platform.h"
+#include "analysis/srs_csv.h"
+#include "analysis/srs_inputs.h"
+#include "app/program.h"
+#include "common/number_text.h"
+#include "display/plot.h"
+#include "profile/profile_file.h"
+#include "profile/recompute.h"
+#include "profile/synthesis.h"
+#include "profile/waveshape_file.h"
+
+namespace analysis {
+
+namespace {
+
+constexpr const char* kName = "krx8";
+constexpr const char* kUsage = "usage: krx8 --srs PROFILE_FILE [--custom WAVESHAPE_FILE] [--q Q]";
+
+int Fail(std::ostream& err, const std::string& what) {
+  err << kName << ": " << what << '\n';
+  return 2;
+}
+
+}  // namespace
+
+int RunSrsCommand(const std::string& profileFile, const std::string& customFile,
+                  std::optional<double> q, std::ostream& out, std::ostream& err) {
+  if (q && !(*q >= kSrsLowestQ && *q <= kSrsHighestQ))
+    return Fail(err, "the quality factor must be between 2 and 50");
+
+  HeadlessPlatform pf;
+  // The program's context is too large for every stack; it lives as long as the command.
+  auto prog = std::make_unique<Program>(pf);
+  Program& p = *prog;
+  profile::SetProfileDefaults(p);
+  if (!profile::ReadProfile(p, profileFile) || !pf.Error().empty())
+    return Fail(err, profileFile + ": " + pf.Error());
+  if (!customFile.empty()) {
+    if (!profile::ReadCustomShape(p, customFile) || !pf.Error().empty())
+      return Fail(err, customFile + ": " + pf.Error());
+    p.Row(profile::row::PulseShape) = 9;
+  }
+  if (q) p.Row(profile::row::SrsQuality) = static_cast<float>(*q);
+
+  profile::SynthesizePulse(p);
+  p.plot.TestLevelG = display::CurrentTestLevelG(p);
+  ComputeProgramSrs(p, 0);
+  out << SrsCsvText(p.srs.Result, 0);
+  out.flush();
+  return out ? 0 : Fail(err, "the spectra could not be written");
+}
+
+bool IsSrsCommandLine(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i)
+    if (argv[i] && std::string_view(argv[i]) == "--srs") return true;
+  return false;
+}
+
+int SrsCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  std::optional<std::string> profileFile, customFile;
+  std::optional<double> q;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i] ? argv[i] : "";
+    if (arg != "--srs" && arg != "--custom" && arg != "--q")
+      return Fail(err, "unknown argument '" + std::string(arg) + "'; " + kUsage);
+    if (i + 1 >= argc || !argv[i + 1])
+      return Fail(err, std::string(arg) + " needs a value; " + kUsage);
+    const std::string value = argv[++i];
+    if (arg == "--srs") {
+      profileFile = value;
+    } else if (arg == "--custom") {
+      customFile = value;
+    } else {
+      double v = 0;
+      if (!common::ParseNumber(value, v))
+        return Fail(err, "--q needs a number, not '" + value + "'");
+      q = v;
+    }
+  }
+  if (!profileFile) return Fail(err, kUsage);
+  return RunSrsCommand(*profileFile, customFile.value_or(""), q, out, err);
+}
+
+}  // namespace analysis
