@@ -121,20 +121,28 @@ void DrawMaximaxSrs(Program& p, Pen& pen) {
   const double w = pen.W(), h = pen.H();
   pen.Text(0.11 * w, 0.05 * h, SrsQuantityText(p), ink);
   pen.Text(0.11 * w, 0.10 * h, SrsQText(p), ink);
-  pen.Text(0.11 * w, 0.15 * h, "Reference---", ink);
+  pen.Text(0.11 * w, 0.15 * h, kReferenceLegend, ink);
 
   const auto& r = p.srs.Result;
   const double unit = SrsUnitFactor(p);
   const SrsAxes a = SrsAxesFor(r.SampleRate, LargestMaximax(p));
-  auto curve = [&](int lane, int color) {
-    for (int f = 1; f < r.Count; ++f)
-      pen.Line(a.X(r.Frequency[f - 1]) * w, (1 - a.Y(r.Maximax[f - 1][lane] * unit)) * h,
-               a.X(r.Frequency[f]) * w, (1 - a.Y(r.Maximax[f][lane] * unit)) * h, color);
+  double x[analysis::kSrsMaxFrequencies], y[analysis::kSrsMaxFrequencies];
+  auto points = [&](int lane) {
+    for (int f = 0; f < r.Count; ++f) {
+      x[f] = a.X(r.Frequency[f]) * w;
+      y[f] = (1 - a.Y(r.Maximax[f][lane] * unit)) * h;
+    }
   };
-  for (int c = 1; c <= 16; ++c)
-    if (p.srs.Channels & analysis::ChannelBit(c)) curve(c, ChannelColor(c));
-  // The nominal line last, so that it stays on top.
-  curve(0, ink);
+  for (int c = 1; c <= 16; ++c) {
+    if (!(p.srs.Channels & analysis::ChannelBit(c))) continue;
+    points(c);
+    for (int f = 1; f < r.Count; ++f) pen.Line(x[f - 1], y[f - 1], x[f], y[f], ChannelColor(c));
+  }
+  // The nominal line last and dashed: on top, yet a channel that follows it still shows.
+  points(0);
+  DashedPolyline(
+      x, y, r.Count, 0.012 * w, 0.008 * w,
+      [&](double x1, double y1, double x2, double y2) { pen.Line(x1, y1, x2, y2, ink); });
 }
 
 void AskSrsQualityFactor(Program& p) {

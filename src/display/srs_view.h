@@ -12,6 +12,7 @@ namespace display {
 class Pen;
 
 inline constexpr const char* kMaximaxTitle = " MAXIMAX SHOCK RESPONSE SPECTRUM ";
+inline constexpr const char* kReferenceLegend = "Reference- -";
 
 // Log-log axes: frequency from 10 Hz to the first of 200, 500, 1000 and 2000 Hz that holds an
 // eighth of the sample rate; acceleration over three decades up to the decade that holds
@@ -36,6 +37,30 @@ void ForEachLogTick(double low, double high, F&& f) {
     }
   }
 }
+// The polyline through (x[i], y[i]), i < n, as dashes `on` long with gaps `off` long, the
+// pattern running on across the corners: the nominal line drawn over the channels' curves
+// lets them show through. `line` draws one dash piece.
+template <typename Line>
+void DashedPolyline(const double* x, const double* y, int n, double on, double off, Line&& line) {
+  double phase = 0;  // distance into the current dash-and-gap period
+  for (int i = 1; i < n; ++i) {
+    const double dx = x[i] - x[i - 1], dy = y[i] - y[i - 1];
+    const double length = std::hypot(dx, dy);
+    if (!std::isfinite(length)) continue;
+    double at = 0;
+    while (at < length) {
+      const bool drawing = phase < on;
+      const double step = std::fmin((drawing ? on - phase : on + off - phase), length - at);
+      if (drawing)
+        line(x[i - 1] + dx * at / length, y[i - 1] + dy * at / length,
+             x[i - 1] + dx * (at + step) / length, y[i - 1] + dy * (at + step) / length);
+      at += step;
+      phase += step;
+      if (phase >= on + off) phase = 0;
+    }
+  }
+}
+
 // A tick value as the labels show it: "10", ".1", "2000".
 std::string TickText(double v);
 

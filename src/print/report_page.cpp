@@ -320,11 +320,11 @@ void PrintReportText(Program& p) {
   };
   const bool maximax = win.Checked(MenuId::mnuViewMaximax);
   if (maximax) {
-    Put(p, 0.5, 0.71, " HZ.", color::Black);
+    Put(p, 0.5, 0.73, " HZ.", color::Black);  // under the tick labels, 100 Hz lies mid-box
     Put(p, 0.5, 0.12, display::kMaximaxTitle, color::White);
     Put(p, 0.225, 0.12, display::SrsQuantityText(p), color::Black);
     Put(p, 0.225, 0.18, display::SrsQText(p), color::Black);
-    Put(p, 0.225, 0.24, "Reference---", color::White);
+    Put(p, 0.225, 0.24, display::kReferenceLegend, color::White);
   } else if (win.Checked(MenuId::mnuViewSRS)) {
     Put(p, 0.5, 0.71, " HZ.", color::Black);
     Put(p, 0.175, 0.12, " SHOCK RESPONSE SPECTRUM ", color::White);

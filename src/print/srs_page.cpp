@@ -40,15 +40,24 @@ void PrintMaximaxSrs(Program& p) {
   });
 
   pr.SetLineWidth(kTracePen);
-  auto curve = [&](int lane, int screenColor) {
-    const int ink = PrintInk(p, screenColor);
-    for (int f = 1; f < r.Count; ++f)
-      pr.Line(x(r.Frequency[f - 1]), y(r.Maximax[f - 1][lane] * unit), x(r.Frequency[f]),
-              y(r.Maximax[f][lane] * unit), ink);
+  double px[analysis::kSrsMaxFrequencies], py[analysis::kSrsMaxFrequencies];
+  auto points = [&](int lane) {
+    for (int f = 0; f < r.Count; ++f) {
+      px[f] = x(r.Frequency[f]);
+      py[f] = y(r.Maximax[f][lane] * unit);
+    }
   };
-  for (int c = 1; c <= 16; ++c)
-    if (p.srs.Channels & analysis::ChannelBit(c)) curve(c, display::ChannelColor(c));
-  curve(0, display::color::White);
+  for (int c = 1; c <= 16; ++c) {
+    if (!(p.srs.Channels & analysis::ChannelBit(c))) continue;
+    points(c);
+    const int ink = PrintInk(p, display::ChannelColor(c));
+    for (int f = 1; f < r.Count; ++f) pr.Line(px[f - 1], py[f - 1], px[f], py[f], ink);
+  }
+  points(0);
+  const int ink = PrintInk(p, display::color::White);
+  display::DashedPolyline(
+      px, py, r.Count, 0.009 * w, 0.006 * w,
+      [&](double x1, double y1, double x2, double y2) { pr.Line(x1, y1, x2, y2, ink); });
 }
 
 }  // namespace print
