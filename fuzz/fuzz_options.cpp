@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   }
   if (o.Action == app::OptionAction::Srs &&
-      (o.SrsProfileFile.empty() || !std::isfinite(o.Q) || o.Q <= 0.5))
+      (o.SrsProfileFile.empty() || (o.Q && !std::isfinite(*o.Q))))
     std::abort();
   if (o.Action == app::OptionAction::Run && !o.SrsProfileFile.empty()) std::abort();
   return 0;

@@ -38,7 +38,8 @@ constexpr OptionDoc kOptions[] = {
     {Opt::Custom, "--custom", nullptr, "WAVESHAPE_FILE",
      "With --srs: the custom waveshape file of a profile with a custom pulse shape."},
     {Opt::Q, "--q", nullptr, "Q",
-     "With --srs: the quality factor of the spectrum's oscillators, above 0.5 (default 10)."},
+     "With --srs: the quality factor of the spectrum's oscillators, 2 to 50 (default: the "
+     "profile's, 10 when it holds none)."},
     {Opt::Help, "--help", "-h", nullptr, "Print this help and exit."},
     {Opt::Version, "--version", nullptr, nullptr, "Print the version and exit."},
 };
@@ -99,11 +100,11 @@ Options Failure(const std::string& what) {
   return o;
 }
 
-bool ParseQ(std::string_view text, double& q) {
+// Any finite number; the spectrum command itself holds it to its bounds.
+bool ParseQ(std::string_view text, std::optional<double>& q) {
   double v = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v) || v <= 0.5)
-    return false;
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
   q = v;
   return true;
 }
@@ -214,8 +215,7 @@ Options ParseOptions(int argc, const char* const* argv) {
         srsOnly = true;
         break;
       case Opt::Q:
-        if (!ParseQ(value, o.Q))
-          return Failure("--q needs a number above 0.5, not '" + Shown(value) + "'");
+        if (!ParseQ(value, o.Q)) return Failure("--q needs a number, not '" + Shown(value) + "'");
         srsOnly = true;
         break;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The command line: parsed before any window exists, so that --help and --version work
 // with no display. The same option table gives the help text and the manual page.
+#include <optional>
 #include <string>
 
 namespace app {
@@ -13,7 +14,7 @@ struct Options {
   bool StartupTime = false;
   std::string SrsProfileFile;       // --srs
   std::string CustomWaveshapeFile;  // --custom, with --srs
-  double Q = 10.0;                  // --q, with --srs
+  std::optional<double> Q;          // --q, with --srs; else the profile's
   std::string Error;                // one line, when Action is Error
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // The program context: every program-wide variable, grouped by the module that owns it,
 // the window model and the platform. No globals: every test builds a fresh one.
+#include "analysis/state.h"
 #include "app/run_state.h"
 #include "control/state.h"
 #include "daq/state.h"
@@ -27,6 +28,7 @@ struct Program {
   files::State files;
   display::State plot;
   print::State print;
+  analysis::State srs;
 
   float& Row(int r) { return profile.Record.Value[r]; }
   float Row(int r) const { return profile.Record.Value[r]; }

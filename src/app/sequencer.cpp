@@ -84,6 +84,7 @@ void ShowControlResponse(Program& p) {
     w.Check(MenuId::mnuViewTest, false);
     w.Check(MenuId::mnuViewDrive, false);
     w.Check(MenuId::mnuViewSRS, false);
+    w.Check(MenuId::mnuViewMaximax, false);
   }
 }
 

@@ -6,6 +6,7 @@
 #include "common/number_text.h"
 #include "display/draw.h"
 #include "display/plot.h"
+#include "display/srs_view.h"
 
 namespace display {
 
@@ -34,6 +35,17 @@ constexpr const char* kChannelLegend[16] = {"Ch#1---",   "Ch#2 ---",  "Ch#3 ---"
 void DrawXAxisLabels(Program& p) {
   auto& w = p.win;
   float zoom = p.plot.XZoom;
+  const bool maximax = w.Checked(MenuId::mnuViewMaximax);
+  // The log axes of the oscillator spectra carry their labels inside the plot; no zoom
+  // applies to them.
+  w.Spin(ui::SpinId::spnYaxis).Visible = !maximax;
+  w.SetCaption(LabelId::lblDisplay, maximax ? "MAXIMAX SRS  " + SrsQText(p) : "ACCELERATION");
+  if (maximax) {
+    w.SetCaption(LabelId::lblXaxis, " HZ. ");
+    w.Spin(ui::SpinId::spnXaxis).Visible = false;
+    for (LabelId id : kXLabels) w.SetCaption(id, "");
+    return;
+  }
   if (w.Checked(MenuId::mnuViewSRS)) {
     zoom = 20;
     w.SetCaption(LabelId::lblXaxis, " HZ. ");
@@ -49,11 +61,14 @@ void DrawXAxisLabels(Program& p) {
 void DrawAxisLabels(Program& p, Pen& pen) {
   auto& win = p.win;
   const bool srs = win.Checked(MenuId::mnuViewSRS);
+  const bool maximax = win.Checked(MenuId::mnuViewMaximax);
   const float units = p.Row(profile::row::UnitSystem);
   const double w = pen.W(), h = pen.H();
 
   const std::array<int, 9>* y = nullptr;
-  if (srs)
+  if (maximax)
+    for (LabelId id : kYLabels) win.SetCaption(id, "");
+  else if (srs)
     y = &kSpectrumY;
   else if (units == 0 || units == 2)
     y = &kEnglishY;
@@ -67,7 +82,7 @@ void DrawAxisLabels(Program& p, Pen& pen) {
     const char *a, *v, *d;
     int dColor;
   };
-  const Legend* legend = nullptr;
+  const Legend* legend = nullptr;  // the maximax view writes its own
   static constexpr Legend kSpectrum = {" ", "                       ", "                          ",
                                        color::LightMagenta};
   static constexpr Legend kEnglish = {"ACCELERATION- G-Peak", "VELOCITY- IPS-Peak",
@@ -76,7 +91,9 @@ void DrawAxisLabels(Program& p, Pen& pen) {
                                      "DISPLACEMENT- MM-pk (X10)", color::Magenta};
   static constexpr Legend kHybrid = {"ACCELERATION- G-Peak", "VELOCITY- CM/Sec.",
                                      "DISPLACEMENT- MM-pk (X10)", color::Magenta};
-  if (srs)
+  if (maximax)
+    legend = nullptr;
+  else if (srs)
     legend = &kSpectrum;
   else if (units == 0)
     legend = &kEnglish;

@@ -2,6 +2,7 @@
 #include "display/axes.h"
 #include "display/draw.h"
 #include "display/plot.h"
+#include "display/srs_view.h"
 
 namespace display {
 
@@ -10,11 +11,13 @@ namespace row = profile::row;
 
 namespace {
 
-// Test profile, drive, spectrum and the first eight response views exclude each other.
+// Test profile, drive, both spectra and the first eight response views exclude each other.
+// The maximax view keeps the response items: they choose the channels of its spectra.
 void ClearOtherViews(ui::Window& w, MenuId keep) {
-  for (MenuId id : {MenuId::mnuViewTest, MenuId::mnuViewDrive, MenuId::mnuViewSRS})
+  for (MenuId id :
+       {MenuId::mnuViewTest, MenuId::mnuViewDrive, MenuId::mnuViewSRS, MenuId::mnuViewMaximax})
     if (id != keep) w.Check(id, false);
-  if (keep != MenuId::mnuViewResponse)
+  if (keep != MenuId::mnuViewResponse && keep != MenuId::mnuViewMaximax)
     for (int i = 0; i < 8; ++i) w.Check(MenuId::mnuViewResponse, false, i);
 }
 
@@ -50,8 +53,12 @@ bool OnMenu(Program& p, ui::MenuId id, int index) {
     case MenuId::mnuViewTest:
     case MenuId::mnuViewDrive:
     case MenuId::mnuViewSRS:
+    case MenuId::mnuViewMaximax:
       if (Toggle(w, id)) ClearOtherViews(w, id);
       break;
+    case MenuId::mnuViewSRSQ:
+      AskSrsQualityFactor(p);
+      return true;
     case MenuId::mnuViewResponse:
       if (index < 0 || index > 15) return false;
       if (Toggle(w, id, index)) ClearOtherViews(w, MenuId::mnuViewResponse);

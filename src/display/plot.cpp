@@ -9,6 +9,7 @@
 #include "display/inputs.h"
 #include "display/response.h"
 #include "display/spectrum.h"
+#include "display/srs_view.h"
 #include "display/status_panel.h"
 #include "profile/kinematics.h"
 
@@ -122,6 +123,12 @@ void DriveWaveform(Program& p, Pen& pen) {
 
 }  // namespace
 
+float CurrentTestLevelG(const Program& p) {
+  if (RemoteLevelOverride(p) == 1.0f) return RemoteLevelG(p);
+  const float amplitude = p.Row(profile::row::PulseAmplitude);
+  return p.Row(profile::row::UnitSystem) == 1 ? static_cast<float>(amplitude * 0.102) : amplitude;
+}
+
 double ScaleOf(Quantity q, float unitSystem) {
   const bool metric = unitSystem == 1, hybrid = unitSystem == 2;
   switch (q) {
@@ -161,17 +168,21 @@ void DrawPlotTitle(Program& p, Pen& pen) {
 void DrawTraces(Program& p, Pen& pen) {
   auto& w = p.win;
   const float view = p.Row(profile::row::ViewChannels);
+  // The oscillator spectra have axes of their own: no time trace belongs under them, and the
+  // response items there choose the channels of the spectra.
+  const bool maximax = w.Checked(MenuId::mnuViewMaximax);
   if (w.Checked(MenuId::mnuViewTest)) TestProfile(p, pen);
-  if (w.Checked(MenuId::mnuViewAbort)) AbortLimits(p, pen);
+  if (w.Checked(MenuId::mnuViewAbort) && !maximax) AbortLimits(p, pen);
   // Before equalisation in Auto mode only the control channels of the two boards are shown.
   const bool all = p.control.SystemEqualized != 0 || p.Row(ControlMode) != 0;
-  for (int c = 1; c <= 16; ++c) {
+  for (int c = 1; c <= 16 && !maximax; ++c) {
     bool admitted = c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
     if (!admitted || !w.Checked(MenuId::mnuViewResponse, c - 1)) continue;
     if (c == 1 || c == 9 || all) ResponseChannel(p, pen, c);
   }
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p, pen);
   if (w.Checked(MenuId::mnuViewSRS)) DrawSpectrum(p, pen);
+  if (maximax) DrawMaximaxSrs(p, pen);
 }
 
 void RefreshPlot(Program& p) {
@@ -191,20 +202,21 @@ void RefreshPlot(Program& p) {
   p.plot.XZoom = XZoomInRange(p.plot.XZoom);
   p.plot.YZoom = YZoomInRange(p.plot.YZoom);
 
-  const float amplitude = p.Row(profile::row::PulseAmplitude);
-  p.plot.TestLevelG =
-      p.Row(profile::row::UnitSystem) == 1 ? static_cast<float>(amplitude * 0.102) : amplitude;
-  if (RemoteLevelOverride(p) == 1.0f) p.plot.TestLevelG = RemoteLevelG(p);
+  p.plot.TestLevelG = CurrentTestLevelG(p);
   if (w.Checked(MenuId::mnuViewTest)) {
     w.Check(MenuId::mnuViewResponse, false, 0);
     w.Check(MenuId::mnuViewResponse, false, 1);
     w.Check(MenuId::mnuViewDrive, false);
     w.Check(MenuId::mnuViewSRS, false);
+    w.Check(MenuId::mnuViewMaximax, false);
   }
 
   const bool profileDrawn = w.Checked(MenuId::mnuViewTest);
   Pen pen(p);
-  DrawGrid(pen);
+  if (w.Checked(MenuId::mnuViewMaximax))
+    PrepareMaximaxSrs(p, pen);
+  else
+    DrawGrid(pen);
   DrawXAxisLabels(p);
   DrawAxisLabels(p, pen);
   DrawTraces(p, pen);

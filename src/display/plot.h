@@ -10,6 +10,10 @@ class Pen;
 // comes last, once the window shows the new picture and panel.
 void RefreshPlot(Program& p);
 
+// The target peak in G a refresh sets: the amplitude (converted from m/s^2 in Metric units),
+// or the remote-control level while it overrides.
+float CurrentTestLevelG(const Program& p);
+
 void DrawGrid(Pen& pen);
 void DrawPlotTitle(Program& p, Pen& pen);
 void DrawTraces(Program& p, Pen& pen);

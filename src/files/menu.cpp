@@ -3,6 +3,7 @@
 #include "files/clipboard.h"
 #include "files/data_file.h"
 #include "files/report_file.h"
+#include "files/srs_export.h"
 #include "files/system_settings.h"
 #include "profile/kinematics.h"
 
@@ -18,6 +19,9 @@ bool OnMenu(Program& p, ui::MenuId id, int index) {
       return true;
     case ui::MenuId::mnuFileExport:
       ExportData(p);
+      return true;
+    case ui::MenuId::mnuFileExportSRS:
+      ExportSrs(p);
       return true;
     case ui::MenuId::mnuSystemCalGain:
       EditCalGain(p, index + 1);

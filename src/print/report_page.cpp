@@ -12,7 +12,9 @@
 #include "display/inputs.h"
 #include "display/plot.h"
 #include "display/response.h"
+#include "display/srs_view.h"
 #include "display/status_panel.h"
+#include "print/srs_page.h"
 
 namespace print {
 
@@ -243,20 +245,22 @@ void DrawPrintFrame(Program& p) {
   pr.Line(0.99 * w, 0.99 * h, 0.975 * w, 0.975 * h, color::Black);
   Rect(pr, kBoxLeft * w, kBoxTop * h, kBoxRight * w, kBoxBottom * h);
 
+  // The maximax view brings its own log grid (PrintPlot).
+  const bool linearGrid = !p.win.Checked(MenuId::mnuViewMaximax);
   pr.SetLineWidth(kGridPen);
-  for (int k = 1; k <= 9; ++k) {
+  for (int k = 1; k <= 9 && linearGrid; ++k) {
     const double y = (kBoxTop + 0.06 * k) * h;
     pr.Line(kBoxLeft * w, y, kBoxRight * w, y, color::Black);
   }
-  for (int k = 1; k <= 19; ++k) {
+  for (int k = 1; k <= 19 && linearGrid; ++k) {
     const double y = (kBoxTop + 0.03 * k) * h;
     pr.Line(kBoxLeft * w, y, (kBoxLeft + 0.01) * w, y, color::Black);
   }
-  for (int k = 1; k <= 9; ++k) {
+  for (int k = 1; k <= 9 && linearGrid; ++k) {
     const double x = (kBoxLeft + 0.075 * k) * w;
     pr.Line(x, kBoxTop * h, x, kBoxBottom * h, color::Black);
   }
-  for (int k = 1; k <= 49; ++k) {
+  for (int k = 1; k <= 49 && linearGrid; ++k) {
     const double x = (kBoxLeft + 0.015 * k) * w;
     pr.Line(x, 0.69 * h, x, kBoxBottom * h, color::Black);
   }
@@ -314,7 +318,14 @@ void PrintReportText(Program& p) {
   auto number = [&](double fy, float times) {
     Put(p, 0.1, fy, common::NumberText(yz * times), color::Black);
   };
-  if (win.Checked(MenuId::mnuViewSRS)) {
+  const bool maximax = win.Checked(MenuId::mnuViewMaximax);
+  if (maximax) {
+    Put(p, 0.5, 0.73, " HZ.", color::Black);  // under the tick labels, 100 Hz lies mid-box
+    Put(p, 0.5, 0.12, display::kMaximaxTitle, color::White);
+    Put(p, 0.225, 0.12, display::SrsQuantityText(p), color::Black);
+    Put(p, 0.225, 0.18, display::SrsQText(p), color::Black);
+    Put(p, 0.225, 0.24, display::kReferenceLegend, color::White);
+  } else if (win.Checked(MenuId::mnuViewSRS)) {
     Put(p, 0.5, 0.71, " HZ.", color::Black);
     Put(p, 0.175, 0.12, " SHOCK RESPONSE SPECTRUM ", color::White);
     number(0.63, 20);
@@ -337,8 +348,8 @@ void PrintReportText(Program& p) {
       number(0.69, -1000);
     }
   }
-  // The origin of the X axis, in milliseconds or in hertz.
-  Put(p, 0.13, 0.71, common::NumberText(0.0f), color::Black);
+  // The origin of the X axis, in milliseconds or in hertz; the log axes label their own.
+  if (!maximax) Put(p, 0.13, 0.71, common::NumberText(0.0f), color::Black);
 
   static constexpr const char* kLegend[16] = {"Ch#1---",  "Ch#2---",  "Ch#3---",  "Ch#4---",
                                               "Ch#5- -",  "Ch#6- -",  "Ch#7- -",  "Ch#8- -",
@@ -360,14 +371,16 @@ void PrintPlot(Program& p) {
     if (w.Checked(MenuId::mnuViewAbort)) AbortLimits(p);
   }
   // The same channels as on the screen: before equalisation in Auto mode only the
-  // control channels of the two boards.
+  // control channels of the two boards; none under the maximax spectra.
+  const bool maximax = w.Checked(MenuId::mnuViewMaximax);
   const bool all = p.control.SystemEqualized != 0 || p.Row(row::ControlMode) != 0;
-  for (int c = 1; c <= 16; ++c) {
+  for (int c = 1; c <= 16 && !maximax; ++c) {
     if (!Admitted(p, c) || !w.Checked(MenuId::mnuViewResponse, c - 1)) continue;
     if (c == 1 || c == 9 || all) ResponseChannel(p, c);
   }
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p);
   if (w.Checked(MenuId::mnuViewSRS)) Spectrum(p);
+  if (maximax) PrintMaximaxSrs(p);
 }
 
 void PrintReport(Program& p) {

@@ -232,6 +232,7 @@ void RecomputeProfile(Program& p) {
   p.win.Check(MenuId::mnuViewResponse, false, 1);
   p.win.Check(MenuId::mnuViewDrive, false);
   p.win.Check(MenuId::mnuViewSRS, false);
+  p.win.Check(MenuId::mnuViewMaximax, false);
   display::RefreshPlot(p);
 }
 

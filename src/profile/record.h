@@ -57,6 +57,9 @@ inline constexpr int InterfaceType = 65;
 inline constexpr int SlaveAddress = 99;
 inline constexpr int ViewChannels = 109;
 inline constexpr int ActiveChannelsCode = 120;
+// Quality factor of the oscillator spectra (2..50); 0, as in every older profile, is Q 10.
+// Beyond the 64 rows a legacy profile overwrites.
+inline constexpr int SrsQuality = 130;
 }  // namespace row
 
 // Rows of the per-channel settings, channel 1 first.

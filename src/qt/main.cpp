@@ -4,8 +4,10 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <iostream>
 #include <string>
 
+#include "analysis/srs_command.h"
 #include "app/events.h"
 #include "app/options.h"
 #include "app/startup.h"
@@ -30,9 +32,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s\n", opts.Error.c_str());
       return app::kUsageExitStatus;
     case app::OptionAction::Srs:
-      // HEADLESS SRS COMMAND: call it here with opts and return its status.
-      std::fputs("krx8: --srs is not built into this version\n", stderr);
-      return app::kUsageExitStatus;
+      // The reference's spectra on standard output: no window, no board, no boxes.
+      return analysis::RunSrsCommand(opts.SrsProfileFile, opts.CustomWaveshapeFile, opts.Q,
+                                     std::cout, std::cerr);
     case app::OptionAction::Run:
       break;
   }

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "display/draw.h"
 #include "display/plot.h"
+#include "display/srs_view.h"
 #include "display/status_panel.h"
 #include "profile/recompute.h"
 #include "support/test_platform.h"
@@ -402,3 +404,43 @@ TEST_F(PrintTest, WildSettingsNeverReachThePrinterAsRunawayCoordinates) {
 }
 
 }  // namespace
+
+TEST_F(PrintTest, MaximaxViewPrintsItsLogAxesAndCurves) {
+  HalfSine();
+  h.Click(MenuId::mnuViewMaximax);
+  Print();
+  auto has = [&](double x1, double y1, double x2, double y2) {
+    for (const auto& l : Lines())
+      if (std::fabs(l.X1 - x1 * kW) < 1e-6 && std::fabs(l.Y1 - y1 * kH) < 1e-6 &&
+          std::fabs(l.X2 - x2 * kW) < 1e-6 && std::fabs(l.Y2 - y2 * kH) < 1e-6)
+        return true;
+    return false;
+  };
+  EXPECT_FALSE(has(0.15, 0.64, 0.9, 0.64));  // no linear grid
+  EXPECT_TRUE(has(0.525, 0.1, 0.525, 0.7));  // 100 Hz, half-way along 10 Hz .. 1 kHz
+  EXPECT_TRUE(has(0.15, 0.1, 0.9, 0.1));     // the top decade
+  EXPECT_TRUE(TextAt(display::kMaximaxTitle, 0.5, 0.12));
+  EXPECT_TRUE(TextAt("Q = 10", 0.225, 0.18));
+  EXPECT_TRUE(TextAt(" HZ.", 0.5, 0.73));
+  EXPECT_FALSE(TextAt(" 0", 0.13, 0.71));
+  EXPECT_TRUE(TextAt("100", 0.515, 0.71));
+
+  // The reference curve is the screen's, in the box's proportions: its first dash starts at
+  // its first point and it ends where the screen's does.
+  const auto& r = p.srs.Result;
+  const double top = 100;  // a 15 G half-sine peaks near 25 G
+  auto at = [&](int f) {
+    return std::pair{kW * (0.15 + 0.75 * std::log10(r.Frequency[f] / 10) / 2),
+                     kH * (0.7 - 0.6 * std::log10(r.Maximax[f][0] / top * 1000) / 3)};
+  };
+  int starts = 0;
+  double right = 0;
+  for (const auto& l : Lines(display::color::Black)) {
+    starts += std::fabs(l.X1 - at(0).first) < 1e-6 && std::fabs(l.Y1 - at(0).second) < 1e-6;
+    const bool inBox = l.X1 >= 0.15 * kW && l.Y1 >= 0.1 * kH && l.Y1 <= 0.7 * kH;
+    if (inBox && l.X1 != l.X2 && l.Y1 != l.Y2) right = std::fmax(right, l.X2);  // no grid line
+  }
+  EXPECT_EQ(starts, 1);
+  EXPECT_LE(right, at(r.Count - 1).first + 1e-6);
+  EXPECT_GT(right, at(r.Count - 2).first);
+}

@@ -23,11 +23,11 @@ TEST(MenuTree, TopMenusAndTheirItemsInOrder) {
   EXPECT_EQ(ChildCaptions(MenuId::None),
             (std::vector<std::string>{"&File", "&System", "&Inputs", "&Shock Setup", "&Test Setup",
                                       "Test &Run", "&View", "Tools", "&Help"}));
-  EXPECT_EQ(
-      ChildCaptions(MenuId::mnuFile),
-      (std::vector<std::string>{"&Open Profile", "Open KRX-4 Profile", "Open &Report",
-                                "&Save Profile", "Save Report", "Export Test Data", "-",
-                                "Printer Setup", "Print Color", "&Print Report", "-", "E&xit"}));
+  EXPECT_EQ(ChildCaptions(MenuId::mnuFile),
+            (std::vector<std::string>{"&Open Profile", "Open KRX-4 Profile", "Open &Report",
+                                      "&Save Profile", "Save Report", "Export Test Data",
+                                      "Export SRS", "-", "Printer Setup", "Print Color",
+                                      "&Print Report", "-", "E&xit"}));
   EXPECT_EQ(ChildCaptions(MenuId::mnuRun),
             (std::vector<std::string>{"&Equalize", "&Pretest", "&Start", "&Abort"}));
   EXPECT_EQ(ChildCaptions(MenuId::mnuHelp),

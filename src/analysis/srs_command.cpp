@@ -1,0 +1,58 @@
+#include "analysis/srs_command.h"
+
+#include <cmath>
+#include <memory>
+#include <string_view>
+
+#include "analysis/headless_platform.h"
+#include "analysis/srs_csv.h"
+#include "analysis/srs_inputs.h"
+#include "app/program.h"
+#include "common/number_text.h"
+#include "display/plot.h"
+#include "profile/profile_file.h"
+#include "profile/recompute.h"
+#include "profile/synthesis.h"
+#include "profile/waveshape_file.h"
+
+namespace analysis {
+
+namespace {
+
+constexpr const char* kName = "krx8";
+
+int Fail(std::ostream& err, const std::string& what) {
+  err << kName << ": " << what << '\n';
+  return 2;
+}
+
+}  // namespace
+
+int RunSrsCommand(const std::string& profileFile, const std::string& customFile,
+                  std::optional<double> q, std::ostream& out, std::ostream& err) {
+  if (q && !(*q >= kSrsLowestQ && *q <= kSrsHighestQ))
+    return Fail(err, "the quality factor must be between 2 and 50");
+
+  HeadlessPlatform pf;
+  // The program's context is too large for every stack; it lives as long as the command.
+  auto prog = std::make_unique<Program>(pf);
+  Program& p = *prog;
+  profile::SetProfileDefaults(p);
+  if (!profile::ReadProfile(p, profileFile) || !pf.Error().empty())
+    return Fail(err, profileFile + ": " + pf.Error());
+  if (!customFile.empty()) {
+    if (!profile::ReadCustomShape(p, customFile) || !pf.Error().empty())
+      return Fail(err, customFile + ": " + pf.Error());
+    p.Row(profile::row::PulseShape) = 9;
+  }
+  if (q) p.Row(profile::row::SrsQuality) = static_cast<float>(*q);
+
+  profile::SynthesizePulse(p);
+  p.plot.TestLevelG = display::CurrentTestLevelG(p);
+  ComputeProgramSrs(p, 0);
+  out << SrsCsvText(p.srs.Result, 0);
+  out.flush();
+  return out ? 0 : Fail(err, "the spectra could not be written");
+}
+
+}  // namespace analysis
