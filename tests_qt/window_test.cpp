@@ -78,6 +78,7 @@ TEST_F(QtFixture, ActionsReachTheCoreAndBusyDropsThem) {
 TEST_F(QtFixture, TimersRestartAtTheWriteAndAbortPassesWhileBusy) {
   auto* pacing = win.findChild<QTimer*>("tmrTimer2");
   ASSERT_NE(pacing, nullptr);
+  prog.win.Shown = true;  // start-up has loaded the window
   prog.win.SetTimerInterval(ui::TimerId::tmrTimer2, 1000);
   prog.win.SetTimerEnabled(ui::TimerId::tmrTimer2, true);
   EXPECT_TRUE(pacing->isActive());

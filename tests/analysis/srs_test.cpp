@@ -94,8 +94,9 @@ TEST(Srs, HalfSineSpectraMatchADirectSolution) {
       const double maximax = std::fmax(rk[1], rk[2]);
       const std::string where =
           std::to_string(cs.fs) + " Hz, fn D " + std::to_string(fn * cs.durationMs * 1e-3);
-      if (fn <= cs.fs / 10)
+      if (fn <= cs.fs / 10) {
         EXPECT_NEAR(r.out->Maximax[f][0] / a, maximax / a, 0.01 * maximax / a) << where;
+      }
       EXPECT_NEAR(r.out->Primary[f][0], rk[1], std::fmax(0.01 * rk[1], 0.001 * a)) << where;
       EXPECT_NEAR(r.out->Residual[f][0], rk[2], std::fmax(0.01 * rk[2], 0.001 * a)) << where;
     }
