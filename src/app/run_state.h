@@ -15,7 +15,8 @@ struct RunState {
   // Abort arrived while a handler was busy: its long work stops at the next slice and the
   // entry point then stops the run.
   bool AbortRequested = false;
-  bool Ended = false;  // the program has ended
+  double LastAbortPollMs = -1e18;  // when a wait last read the remote Abort sources
+  bool Ended = false;              // the program has ended
   // Printer settings saved at start-up and restored at exit.
   int SavedPrinterInt = 0;
   float SavedPrinterFloat = 0;

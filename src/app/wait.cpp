@@ -1,9 +1,16 @@
 #include "app/wait.h"
 
+#include "app/remote.h"
+
 namespace app {
 
 void WaitSlice(Program& p, int ms) {
   p.platform.Pump(ms);
+  const double now = p.platform.MonotonicMs();
+  if (now - p.run.LastAbortPollMs >= kRemoteAbortPollMs) {
+    p.run.LastAbortPollMs = now;
+    PollAbortWhileBusy(p);
+  }
   ThrowIfAborted(p);
 }
 

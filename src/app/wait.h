@@ -12,7 +12,12 @@ struct RunAborted {};
 // The longest slice of a wait: Abort acts within this and the unwinding after it.
 inline constexpr int kWaitSliceMs = 10;
 
-// Lets the window run for up to `ms`, then throws RunAborted if Abort was asked for.
+// How often a wait reads the remote Abort sources (input line, control file) itself, so
+// that they act as soon as the window's Abort does rather than at the 250 ms housekeeping.
+inline constexpr double kRemoteAbortPollMs = 50;
+
+// Lets the window run for up to `ms`, reads the remote Abort sources when they are due,
+// then throws RunAborted if Abort was asked for.
 void WaitSlice(Program& p, int ms);
 // Throws RunAborted if Abort was asked for.
 void ThrowIfAborted(const Program& p);
