@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   app::PollControlFile(p);
 
   if (p.run.RemoteLevelOverride == 1.0f &&
-      !(p.run.RemoteLevelG >= app::kMinRemoteLevelG && p.run.RemoteLevelG <= app::kMaxRemoteLevelG))
+      !(p.run.RemoteLevelG > 0 && p.run.RemoteLevelG <= app::kMaxRemoteLevelG))
     std::abort();
   if (p.run.DrivePeakCounts < 0 || p.run.DrivePeakCounts > 4000) std::abort();
   return 0;
