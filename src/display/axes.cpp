@@ -107,12 +107,9 @@ void DrawAxisLabels(Program& p, Pen& pen) {
     pen.Text(0.11 * w, 0.15 * h, legend->d, legend->dColor);
   }
 
-  const float view = p.Row(profile::row::ViewChannels);
-  for (int c = 1; c <= 16; ++c) {
-    bool admitted = c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
-    if (admitted && win.Checked(MenuId::mnuViewResponse, c - 1))
+  for (int c = 1; c <= 16; ++c)
+    if (ResponseChecked(p, c))
       pen.Text(0.01 * w, (0.05 + 0.04 * (c - 1)) * h, kChannelLegend[c - 1], ChannelColor(c));
-  }
 
   // White subtitles would vanish on the white background; they take the title's colour.
   const int sub = TitleColor(p);

@@ -165,21 +165,26 @@ void DrawPlotTitle(Program& p, Pen& pen) {
   pen.Text(0.11 * pen.W(), 0, p.plot.PlotTitle, TitleColor(p));
 }
 
+bool ResponseChecked(const Program& p, int c) {
+  const float view = p.Row(profile::row::ViewChannels);
+  const bool admitted = c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
+  return admitted && p.win.Checked(MenuId::mnuViewResponse, c - 1);
+}
+
+bool ResponseShown(const Program& p, int c) {
+  const bool all = p.control.SystemEqualized != 0 || p.Row(ControlMode) != 0;
+  return ResponseChecked(p, c) && (c == 1 || c == 9 || all);
+}
+
 void DrawTraces(Program& p, Pen& pen) {
   auto& w = p.win;
-  const float view = p.Row(profile::row::ViewChannels);
   // The oscillator spectra have axes of their own: no time trace belongs under them, and the
   // response items there choose the channels of the spectra.
   const bool maximax = w.Checked(MenuId::mnuViewMaximax);
   if (w.Checked(MenuId::mnuViewTest)) TestProfile(p, pen);
   if (w.Checked(MenuId::mnuViewAbort) && !maximax) AbortLimits(p, pen);
-  // Before equalisation in Auto mode only the control channels of the two boards are shown.
-  const bool all = p.control.SystemEqualized != 0 || p.Row(ControlMode) != 0;
-  for (int c = 1; c <= 16 && !maximax; ++c) {
-    bool admitted = c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
-    if (!admitted || !w.Checked(MenuId::mnuViewResponse, c - 1)) continue;
-    if (c == 1 || c == 9 || all) ResponseChannel(p, pen, c);
-  }
+  for (int c = 1; c <= 16 && !maximax; ++c)
+    if (ResponseShown(p, c)) ResponseChannel(p, pen, c);
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p, pen);
   if (w.Checked(MenuId::mnuViewSRS)) DrawSpectrum(p, pen);
   if (maximax) DrawMaximaxSrs(p, pen);

@@ -14,6 +14,14 @@ void RefreshPlot(Program& p);
 // or the remote-control level while it overrides.
 float CurrentTestLevelG(const Program& p);
 
+// True when the channel group (View Channels) admits channel c (1..16) and its response item
+// is checked: its legend shows.
+bool ResponseChecked(const Program& p, int c);
+// True when channel c's response is drawn: checked and admitted, and, before equalisation
+// in Auto mode, one of the control channels 1 and 9. The screen, the printed page and the
+// oscillator spectra draw the same channels.
+bool ResponseShown(const Program& p, int c);
+
 void DrawGrid(Pen& pen);
 void DrawPlotTitle(Program& p, Pen& pen);
 void DrawTraces(Program& p, Pen& pen);

@@ -55,14 +55,9 @@ std::string TickText(double v) {
 }
 
 uint32_t MaximaxChannels(const Program& p) {
-  const float view = p.Row(profile::row::ViewChannels);
-  const bool all = p.control.SystemEqualized != 0 || p.Row(profile::row::ControlMode) != 0;
   uint32_t set = 0;
-  for (int c = 1; c <= 16; ++c) {
-    const bool admitted = c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
-    if (admitted && p.win.Checked(MenuId::mnuViewResponse, c - 1) && (c == 1 || c == 9 || all))
-      set |= analysis::ChannelBit(c);
-  }
+  for (int c = 1; c <= 16; ++c)
+    if (ResponseShown(p, c)) set |= analysis::ChannelBit(c);
   return set;
 }
 

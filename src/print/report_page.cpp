@@ -191,11 +191,6 @@ void Spectrum(Program& p) {
   }
 }
 
-bool Admitted(const Program& p, int c) {
-  const float view = p.Row(row::ViewChannels);
-  return c <= 8 ? (view == 0 || view == 1) : (view == 0 || view == 2);
-}
-
 void EndPage(Program& p) {
   if (!p.platform.GetPrinter().EndDoc()) throw common::RunError(kPrinterError, "Printer error");
   ++p.print.PagesPrinted;
@@ -356,7 +351,7 @@ void PrintReportText(Program& p) {
                                               "Ch#9---",  "Ch#10---", "Ch#11---", "Ch#12---",
                                               "Ch#13- -", "Ch#14- -", "Ch#15- -", "Ch#16- -"};
   for (int c = 1; c <= 16; ++c)
-    if (Admitted(p, c) && win.Checked(MenuId::mnuViewResponse, c - 1))
+    if (display::ResponseChecked(p, c))
       Put(p, 0.155, 0.12 + 0.03 * (c - 1), kLegend[c - 1], display::ChannelColor(c));
 
   Put(p, 0.5, 0.18, rec.SubTitle1, color::White);
@@ -373,11 +368,8 @@ void PrintPlot(Program& p) {
   // The same channels as on the screen: before equalisation in Auto mode only the
   // control channels of the two boards; none under the maximax spectra.
   const bool maximax = w.Checked(MenuId::mnuViewMaximax);
-  const bool all = p.control.SystemEqualized != 0 || p.Row(row::ControlMode) != 0;
-  for (int c = 1; c <= 16 && !maximax; ++c) {
-    if (!Admitted(p, c) || !w.Checked(MenuId::mnuViewResponse, c - 1)) continue;
-    if (c == 1 || c == 9 || all) ResponseChannel(p, c);
-  }
+  for (int c = 1; c <= 16 && !maximax; ++c)
+    if (display::ResponseShown(p, c)) ResponseChannel(p, c);
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p);
   if (w.Checked(MenuId::mnuViewSRS)) Spectrum(p);
   if (maximax) PrintMaximaxSrs(p);
