@@ -166,15 +166,18 @@ void ArmBoard(Program& p, bool slave) {
   DaqAdcArm(p, h);
 }
 
-// Stops what a fire left running; used only when the wait gave up, and never raises.
-void StopBoards(Program& p, std::initializer_list<int32_t> handles) {
-  int32_t raise = p.daq.DaqRaiseNumber;
-  p.daq.DaqRaiseNumber = 0;
+// Disarms the outputs and inputs of `handles` without raising; the code of the first
+// failure, or 0.
+int32_t DisarmQuietly(Program& p, std::initializer_list<int32_t> handles) {
+  QuietCalls quiet(p.daq);
+  int32_t failed = 0;
   for (int32_t h : handles) {
-    DaqDacWaveDisarm(p, h, kDacDevice);
-    DaqAdcDisarm(p, h);
+    int32_t rc = DaqDacWaveDisarm(p, h, kDacDevice);
+    if (rc != 0 && failed == 0) failed = rc;
+    rc = DaqAdcDisarm(p, h);
+    if (rc != 0 && failed == 0) failed = rc;
   }
-  p.daq.DaqRaiseNumber = raise;
+  return failed;
 }
 
 // Polls until the inputs have recorded their scans, letting the window run between polls
@@ -187,7 +190,7 @@ void WaitForScans(Program& p, int32_t handle, std::initializer_list<int32_t> boa
     DaqAdcTransferGetStat(p, handle, active, count);
     if ((active & 1) == 0) return;
     if (p.platform.MonotonicMs() >= deadline) {
-      StopBoards(p, boards);
+      DisarmQuietly(p, boards);  // stops what the fire left running
       throw common::RunError(kErrDeviceTimeout, "Device timeout");
     }
     app::WaitSlice(p, app::kWaitSliceMs);
@@ -330,17 +333,13 @@ void DisarmBoards(Program& p) {
   d.TransientArmed = false;
   if (d.MasterHandle < 0 && d.SlaveHandle < 0) return;
   if (!EnsureDriver(p)) return;
-  const int32_t raise = d.DaqRaiseNumber;
-  d.DaqRaiseNumber = 0;
-  int32_t failed = 0;
-  for (int32_t h : {d.MasterHandle, d.SlaveHandle}) {
-    if (h < 0 || (h == d.SlaveHandle && h == d.MasterHandle)) continue;
-    int32_t rc = DaqDacWaveDisarm(p, h, kDacDevice);
-    if (rc != 0 && failed == 0) failed = rc;
-    rc = DaqAdcDisarm(p, h);
-    if (rc != 0 && failed == 0) failed = rc;
+  // Every open board once: a slave handle equal to the master's is the same board.
+  const int32_t m = d.MasterHandle, s = d.SlaveHandle;
+  int32_t failed = m >= 0 ? DisarmQuietly(p, {m}) : 0;
+  if (s >= 0 && s != m) {
+    const int32_t rc = DisarmQuietly(p, {s});
+    if (failed == 0) failed = rc;
   }
-  d.DaqRaiseNumber = raise;
   if (failed != 0) ReportBoardFailure(p, failed);
 }
 

@@ -90,6 +90,20 @@ void ReportAcquisitionError(Program& p, const RoutinePrefixes& prefixes, const c
 // titled "Error!" with the library's code and text; once per event, never a flood.
 void ReportBoardFailure(Program& p, int32_t code);
 
+// While it lives, a failing call returns its code instead of raising (a library that
+// cannot be loaded still raises 48); the raise number comes back however the scope ends.
+class QuietCalls {
+ public:
+  explicit QuietCalls(State& d) : d_(d), raise_(d.DaqRaiseNumber) { d_.DaqRaiseNumber = 0; }
+  ~QuietCalls() { d_.DaqRaiseNumber = raise_; }
+  QuietCalls(const QuietCalls&) = delete;
+  QuietCalls& operator=(const QuietCalls&) = delete;
+
+ private:
+  State& d_;
+  int32_t raise_;
+};
+
 // Runs an acquisition routine's body: failing calls raise 100, and any run-time error
 // ends the routine with its one box. Returns false when the routine failed: the caller
 // must not go on as if it had finished (no fire after a failed arm, no data after a

@@ -28,16 +28,11 @@ bool WriteOn(Program& p, int32_t handle, int port, int value) {
     DaqIOWrite(p, handle, kDeviceTypeIO, port, kDeviceNumber, kExpansionPort, value);
     return true;
   }
-  int32_t raise = d.DaqRaiseNumber;
-  d.DaqRaiseNumber = 0;
   int32_t rc = 0;
-  try {
+  {
+    QuietCalls quiet(d);
     rc = DaqIOWrite(p, handle, kDeviceTypeIO, port, kDeviceNumber, kExpansionPort, value);
-  } catch (...) {
-    d.DaqRaiseNumber = raise;
-    throw;
   }
-  d.DaqRaiseNumber = raise;
   if (rc != 0) ReportBoardFailure(p, rc);
   return rc == 0;
 }
@@ -126,12 +121,12 @@ void ShiftOutByte(Program& p, int value) {
 bool PeekRemoteInputs(Program& p, int16_t& word) {
   auto& d = p.daq;
   if (d.MasterHandle < 0 || !Lines(p)) return false;
-  int32_t raise = d.DaqRaiseNumber, last = d.DaqLastError;
-  d.DaqRaiseNumber = 0;
-  int32_t value = kRemoteInputsIdle;
-  int32_t rc =
-      DaqIORead(p, d.MasterHandle, kDeviceTypeIO, kPortC, kDeviceNumber, kExpansionPort, value);
-  d.DaqRaiseNumber = raise;
+  const int32_t last = d.DaqLastError;
+  int32_t value = kRemoteInputsIdle, rc = 0;
+  {
+    QuietCalls quiet(d);
+    rc = DaqIORead(p, d.MasterHandle, kDeviceTypeIO, kPortC, kDeviceNumber, kExpansionPort, value);
+  }
   d.DaqLastError = last;
   if (rc != 0) return false;
   word = static_cast<int16_t>(value & 0xFFFF);
