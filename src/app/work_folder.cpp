@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/run_error.h"
+#include "common/text_file.h"
 #include "files/calibration.h"
 #include "profile/profile_file.h"
 
@@ -16,17 +18,22 @@ bool Absolute(const char* path) {
   return path != nullptr && *path != '\0' && fs::path(path).is_absolute();
 }
 
-// Copied beside the target first, so that a failed copy never leaves a truncated file that
-// would pass for the user's own.
+// Through the files' own replace mechanism: a failed copy never leaves a truncated file
+// that would pass for the user's own.
 bool Seed(const fs::path& from, const fs::path& to, std::string& why) {
   std::error_code ec;
   if (fs::exists(to, ec) || !fs::exists(from, ec)) return true;
-  const fs::path part = to.parent_path() / ("." + to.filename().string() + ".seeding");
-  if (fs::copy_file(from, part, fs::copy_options::overwrite_existing, ec)) fs::rename(part, to, ec);
-  if (!ec) return true;
-  fs::remove(part, ec);
-  why = "cannot copy " + from.string() + " to " + to.string();
-  return false;
+  try {
+    common::ReplaceFile(to.string(), [&](const std::string& temporary) {
+      std::error_code copyError;
+      if (!fs::copy_file(from, temporary, fs::copy_options::overwrite_existing, copyError))
+        throw common::RunError(common::ErrorFromErrno(copyError.value()));
+    });
+    return true;
+  } catch (const common::RunError&) {
+    why = "cannot copy " + from.string() + " to " + to.string();
+    return false;
+  }
 }
 
 }  // namespace
