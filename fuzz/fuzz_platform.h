@@ -3,6 +3,7 @@
 // Cancel, every prompt and dialog is cancelled, drawing goes nowhere.
 #include <string>
 
+#include "analysis/headless_platform.h"
 #include "ui/platform.h"
 
 namespace fuzzing {
@@ -36,7 +37,9 @@ class NullPrinter : public ui::Printer {
   void SetFloatSetting(float) override {}
 };
 
-class NullPlatform : public ui::Platform {
+// The headless platform of the program, with its own answers: every box answers Retry a
+// few times and then Cancel (Yes to a question), and drawing has a size to scale to.
+class NullPlatform : public analysis::HeadlessPlatform {
  public:
   int Boxes = 0;
   int RetriesLeft = 2;
@@ -46,28 +49,8 @@ class NullPlatform : public ui::Platform {
       return RetriesLeft-- > 0 ? ui::Answer::Retry : ui::Answer::Cancel;
     return b == ui::Buttons::YesNo ? ui::Answer::Yes : ui::Answer::OK;
   }
-  std::string InputBox(const std::string&, const std::string&, const std::string&) override {
-    return "";
-  }
-  std::string OpenFileDialog(const std::string&, const std::string&, int,
-                             const std::string& name) override {
-    return name;
-  }
-  std::string SaveFileDialog(const std::string&, const std::string&, int,
-                             const std::string& name) override {
-    return name;
-  }
-  bool PrinterSetupDialog() override { return false; }
-  void ClipboardClear() override {}
-  void ClipboardSetText(const std::string&) override {}
-  void ClipboardSetPlot() override {}
-  double SecondsSinceMidnight() override { return 0; }
   std::string ShortDate() override { return "1/1/2000"; }
   std::string ShortTime() override { return "00:00"; }
-  void ShowHelp(const std::string&) override {}
-  double Random() override { return 0.5; }
-  void Refresh() override {}
-  void EndProgram() override {}
   ui::Canvas& PlotCanvas() override { return canvas_; }
   ui::Printer& GetPrinter() override { return printer_; }
 
