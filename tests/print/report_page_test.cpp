@@ -58,6 +58,14 @@ struct PrintTest : ::testing::Test {
       if (i.What == Primitive::Line && (color < 0 || i.Color == color)) out.push_back(i);
     return out;
   }
+  // A line of the page from (x1, y1) to (x2, y2), given as fractions of the page.
+  bool HasLine(double x1, double y1, double x2, double y2) const {
+    for (const auto& l : Lines())
+      if (std::fabs(l.X1 - x1 * kW) < 1e-6 && std::fabs(l.Y1 - y1 * kH) < 1e-6 &&
+          std::fabs(l.X2 - x2 * kW) < 1e-6 && std::fabs(l.Y2 - y2 * kH) < 1e-6)
+        return true;
+    return false;
+  }
   std::vector<Primitive> ScreenLines(int color) const {
     std::vector<Primitive> out;
     for (const auto& i : h.plat.Plot.Items)
@@ -97,20 +105,13 @@ TEST_F(PrintTest, ThePrintCommandsSendOnePageInTheReportLayout) {
   EXPECT_TRUE(h.plat.Boxes.empty());
 
   // Borders and the plot box are whole rectangles; every line stays on the page.
-  auto has = [&](double x1, double y1, double x2, double y2) {
-    for (const auto& l : Lines())
-      if (std::fabs(l.X1 - x1 * kW) < 1e-6 && std::fabs(l.Y1 - y1 * kH) < 1e-6 &&
-          std::fabs(l.X2 - x2 * kW) < 1e-6 && std::fabs(l.Y2 - y2 * kH) < 1e-6)
-        return true;
-    return false;
-  };
-  EXPECT_TRUE(has(0.01, 0.01, 0.99, 0.01));
-  EXPECT_TRUE(has(0.025, 0.975, 0.025, 0.025));
-  EXPECT_TRUE(has(0.01, 0.01, 0.025, 0.025));
-  EXPECT_TRUE(has(0.9, 0.1, 0.9, 0.7));
-  EXPECT_TRUE(has(0.15, 0.64, 0.9, 0.64));    // the last horizontal grid line
-  EXPECT_TRUE(has(0.825, 0.1, 0.825, 0.7));   // the last vertical one
-  EXPECT_TRUE(has(0.885, 0.69, 0.885, 0.7));  // the last bottom tick
+  EXPECT_TRUE(HasLine(0.01, 0.01, 0.99, 0.01));
+  EXPECT_TRUE(HasLine(0.025, 0.975, 0.025, 0.025));
+  EXPECT_TRUE(HasLine(0.01, 0.01, 0.025, 0.025));
+  EXPECT_TRUE(HasLine(0.9, 0.1, 0.9, 0.7));
+  EXPECT_TRUE(HasLine(0.15, 0.64, 0.9, 0.64));    // the last horizontal grid line
+  EXPECT_TRUE(HasLine(0.825, 0.1, 0.825, 0.7));   // the last vertical one
+  EXPECT_TRUE(HasLine(0.885, 0.69, 0.885, 0.7));  // the last bottom tick
   for (const auto& l : Lines()) {
     EXPECT_GE(std::min(l.X1, l.X2), 0);
     EXPECT_LE(std::max(l.X1, l.X2), kW);
@@ -409,16 +410,9 @@ TEST_F(PrintTest, MaximaxViewPrintsItsLogAxesAndCurves) {
   HalfSine();
   h.Click(MenuId::mnuViewMaximax);
   Print();
-  auto has = [&](double x1, double y1, double x2, double y2) {
-    for (const auto& l : Lines())
-      if (std::fabs(l.X1 - x1 * kW) < 1e-6 && std::fabs(l.Y1 - y1 * kH) < 1e-6 &&
-          std::fabs(l.X2 - x2 * kW) < 1e-6 && std::fabs(l.Y2 - y2 * kH) < 1e-6)
-        return true;
-    return false;
-  };
-  EXPECT_FALSE(has(0.15, 0.64, 0.9, 0.64));  // no linear grid
-  EXPECT_TRUE(has(0.525, 0.1, 0.525, 0.7));  // 100 Hz, half-way along 10 Hz .. 1 kHz
-  EXPECT_TRUE(has(0.15, 0.1, 0.9, 0.1));     // the top decade
+  EXPECT_FALSE(HasLine(0.15, 0.64, 0.9, 0.64));  // no linear grid
+  EXPECT_TRUE(HasLine(0.525, 0.1, 0.525, 0.7));  // 100 Hz, half-way along 10 Hz .. 1 kHz
+  EXPECT_TRUE(HasLine(0.15, 0.1, 0.9, 0.1));     // the top decade
   EXPECT_TRUE(TextAt(display::kMaximaxTitle, 0.5, 0.12));
   EXPECT_TRUE(TextAt("Q = 10", 0.225, 0.18));
   EXPECT_TRUE(TextAt(" HZ.", 0.5, 0.73));
