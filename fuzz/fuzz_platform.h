@@ -3,7 +3,7 @@
 // Cancel, every prompt and dialog is cancelled, drawing goes nowhere.
 #include <string>
 
-#include "analysis/headless_platform.h"
+#include "ui/headless_platform.h"
 #include "ui/platform.h"
 
 namespace fuzzing {
@@ -39,7 +39,7 @@ class NullPrinter : public ui::Printer {
 
 // The headless platform of the program, with its own answers: every box answers Retry a
 // few times and then Cancel (Yes to a question), and drawing has a size to scale to.
-class NullPlatform : public analysis::HeadlessPlatform {
+class NullPlatform : public ui::HeadlessPlatform {
  public:
   int Boxes = 0;
   int RetriesLeft = 2;

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string_view>
 
-#include "analysis/headless_platform.h"
+#include "ui/headless_platform.h"
 #include "analysis/srs_csv.h"
 #include "analysis/srs_inputs.h"
 #include "app/program.h"
@@ -33,7 +33,7 @@ int RunSrsCommand(const std::string& profileFile, const std::string& customFile,
   if (q && !(*q >= kSrsLowestQ && *q <= kSrsHighestQ))
     return Fail(err, "the quality factor must be between 2 and 50");
 
-  HeadlessPlatform pf;
+  ui::HeadlessPlatform pf;
   // The program's context is too large for every stack; it lives as long as the command.
   auto prog = std::make_unique<Program>(pf);
   Program& p = *prog;

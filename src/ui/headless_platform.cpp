@@ -1,8 +1,8 @@
-#include "analysis/headless_platform.h"
+#include "ui/headless_platform.h"
 
-namespace analysis {
+namespace ui {
 
-ui::Answer HeadlessPlatform::MessageBox(const std::string& text, ui::Buttons buttons, ui::Icon,
+Answer HeadlessPlatform::MessageBox(const std::string& text, ui::Buttons buttons, ui::Icon,
                                         const std::string& title) {
   if (error_.empty()) {
     // "Error #  53 Occured: File not found", on one line.
@@ -24,4 +24,4 @@ ui::Answer HeadlessPlatform::MessageBox(const std::string& text, ui::Buttons but
   return ui::Answer::OK;
 }
 
-}  // namespace analysis
+}  // namespace ui

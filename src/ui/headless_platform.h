@@ -6,7 +6,7 @@
 
 #include "ui/platform.h"
 
-namespace analysis {
+namespace ui {
 
 class HeadlessPlatform : public ui::Platform {
  public:
@@ -74,4 +74,4 @@ class HeadlessPlatform : public ui::Platform {
   NoPrinter printer_;
 };
 
-}  // namespace analysis
+}  // namespace ui
