@@ -4,7 +4,6 @@
 #include <memory>
 #include <string_view>
 
-#include "ui/headless_platform.h"
 #include "analysis/srs_csv.h"
 #include "analysis/srs_inputs.h"
 #include "app/program.h"
@@ -14,6 +13,7 @@
 #include "profile/recompute.h"
 #include "profile/synthesis.h"
 #include "profile/waveshape_file.h"
+#include "ui/headless_platform.h"
 
 namespace analysis {
 
@@ -38,8 +38,12 @@ int RunSrsCommand(const std::string& profileFile, const std::string& customFile,
   auto prog = std::make_unique<Program>(pf);
   Program& p = *prog;
   profile::SetProfileDefaults(p);
-  if (!profile::ReadProfile(p, profileFile) || !pf.Error().empty())
+  profile::FieldSource src(pf, profile::ErrorCaption::Plain);
+  if (!src.Open(profileFile) || !profile::ReadProfileFields(src, p.profile.Record) ||
+      !pf.Error().empty())
     return Fail(err, profileFile + ": " + pf.Error());
+  // An empty file would leave the built-in default, a spectrum of nothing the file says.
+  if (src.FieldsRead() < 7) return Fail(err, profileFile + ": no complete profile row");
   if (!customFile.empty()) {
     if (!profile::ReadCustomShape(p, customFile) || !pf.Error().empty())
       return Fail(err, customFile + ": " + pf.Error());

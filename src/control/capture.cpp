@@ -5,6 +5,7 @@
 #include "app/sequencer.h"
 #include "app/startup.h"
 #include "common/rounding.h"
+#include "control/fire_limits.h"
 #include "daq/acquisition.h"
 #include "profile/recompute.h"
 
@@ -154,7 +155,7 @@ bool TransientCaptureWaits(const Program& p) {
 
 void ArmTransientCapture(Program& p) {
   p.control.PulseFailed = false;
-  if (!DriveReady(p)) return;
+  if (!PulseWithinLimits(p) || !DriveReady(p)) return;
   if (!PrepareDrive(p) || !daq::ArmTransientCapture(p)) FailPulse(p);
 }
 

@@ -6,6 +6,7 @@
 #include "app/wait.h"
 #include "common/number_text.h"
 #include "control/capture.h"
+#include "control/fire_limits.h"
 #include "control/trips.h"
 #include "daq/digital.h"
 #include "display/status_panel.h"
@@ -17,6 +18,7 @@ using ui::MenuId;
 
 bool CapturePulse(Program& p) {
   p.control.PulseFailed = false;
+  if (!PulseWithinLimits(p)) return false;
   if (p.control.PulseSource)
     p.control.PulseSource(p);
   else
@@ -70,6 +72,8 @@ void Equalize(Program& p) {
   p.control.TripCode = trip::None;
   const float testLevel = p.plot.TestLevelG;
   p.run.LevelFactor = p.Row(row::EqualizeLevel) / testLevel;
+  // Every pass is fired at the same level: a level beyond the limits fires none of them.
+  if (!PulseWithinLimits(p)) return;
   float& gain = p.Row(row::DriveGain);
   const float gainBefore = gain;
   gain = 1.0f;

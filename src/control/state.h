@@ -8,7 +8,7 @@ struct Program;
 namespace control {
 
 struct State {
-  float ControlPeakG = 0.1f;  // at least 0.1
+  float ControlPeakG = 0;     // 0 until the first capture, then at least 0.1
   float SystemEqualized = 0;  // 1.0 after a successful equalisation
   int16_t TripCode = 0;       // 0 none .. 7 low gain
   std::string TripMessage;

@@ -109,13 +109,14 @@ void CheckTrips(Program& p) {
   if (p.control.TripCode > 0) p.control.SystemEqualized = 0;
 }
 
-void RaiseTrip(Program& p) {
+void RaiseTrip(Program& p, const char* boxText) {
   if (const char* text = TripText(p.control.TripCode)) p.control.TripMessage = text;
   app::StopTest(p);
   // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show
   // before the box opens.
   if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);
-  p.platform.MessageBox(p.control.TripMessage, ui::Buttons::OK, ui::Icon::None, kTripTitle);
+  p.platform.MessageBox(boxText ? std::string(boxText) : p.control.TripMessage, ui::Buttons::OK,
+                        ui::Icon::None, kTripTitle);
 }
 
 }  // namespace control

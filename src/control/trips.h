@@ -24,7 +24,8 @@ const char* TripText(int code);
 // Auto mode only: open loop, system limits, tolerance band and low gain. Each failing
 // check raises its own trip; any trip clears SystemEqualized.
 void CheckTrips(Program& p);
-// Reports the trip in TripCode: message, stop of the run, message box.
-void RaiseTrip(Program& p);
+// Reports the trip in TripCode: message, stop of the run, message box (the trip's message,
+// or `boxText` when given).
+void RaiseTrip(Program& p, const char* boxText = nullptr);
 
 }  // namespace control

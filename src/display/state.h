@@ -11,7 +11,7 @@ inline constexpr int kSpectrumBars = 400;     // bins drawn as bars
 struct State {
   float XZoom = 1;
   float YZoom = 0.25f;
-  float TestLevelG = 15;
+  float TestLevelG = 0;  // 0 until the first plot refresh
   float RefPeakA = 0, RefPeakV = 0, RefPeakD = 0;
   float ResponsePeakA = 0, ResponsePeakV = 0, ResponsePeakD = 0;
   int16_t PrintColorMode = 1;  // 1 monochrome, 2 colour

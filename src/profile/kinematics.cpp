@@ -8,9 +8,12 @@ namespace profile {
 
 using ui::MenuId;
 
-void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace, bool checkLimits) {
-  auto& plot = p.plot;
-  plot.RefPeakA = plot.RefPeakV = plot.RefPeakD = 0;
+namespace {
+
+// The reference integrated at `levelG`: the display's constants in double precision, each
+// result stored in single precision, as the original display integrates it.
+ReferencePeaks Integrate(const Program& p, double levelG, KinematicsTrace* trace) {
+  ReferencePeaks peaks;
   const double m = p.wave.SampleFactor < 1 ? 1.0 : static_cast<double>(p.wave.SampleFactor);
   const double step = 0.25 * m;
   float velocity = 0, displacement = 0;
@@ -20,50 +23,71 @@ void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace, bool checkLi
     trace->Displacement[kWaveSamples - 1] = 0;
   }
   for (int i = 1; i < kWaveSamples - 1; ++i) {
-    // The decimal constants in double precision, each result stored in single precision.
-    const float accel = static_cast<float>(plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
+    const float accel = static_cast<float>(levelG * 0.0125 * p.wave.ReferencePulse[i]);
     velocity = static_cast<float>(velocity + accel * 0.08 / step);
     displacement = static_cast<float>(displacement + velocity * 0.153 / step);
-    if (std::fabs(accel) > plot.RefPeakA) plot.RefPeakA = std::fabs(accel);
-    if (std::fabs(velocity) > plot.RefPeakV) plot.RefPeakV = std::fabs(velocity);
-    if (std::fabs(displacement) > plot.RefPeakD) plot.RefPeakD = std::fabs(displacement);
+    if (std::fabs(accel) > peaks.A) peaks.A = std::fabs(accel);
+    if (std::fabs(velocity) > peaks.V) peaks.V = std::fabs(velocity);
+    if (std::fabs(displacement) > peaks.D) peaks.D = std::fabs(displacement);
     if (trace) {
       trace->Accel[i] = accel;
       trace->Velocity[i] = velocity;
       trace->Displacement[i] = displacement;
     }
   }
+  return peaks;
+}
+
+}  // namespace
+
+ReferencePeaks ReferencePeaksAt(const Program& p, double levelG) {
+  return Integrate(p, levelG, nullptr);
+}
+
+void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace, bool checkLimits) {
+  auto& plot = p.plot;
+  const ReferencePeaks peaks = Integrate(p, plot.TestLevelG, trace);
+  plot.RefPeakA = peaks.A;
+  plot.RefPeakV = peaks.V;
+  plot.RefPeakD = peaks.D;
   if (checkLimits) CheckSystemLimits(p);
+}
+
+bool PeaksInLimitUnits(float unitSystem, const ReferencePeaks& peaks, ReferencePeaks& out) {
+  // Test values in the units the limits are held in: peak-to-peak displacement.
+  if (unitSystem == 0) {
+    out = {peaks.A, peaks.V, 2 * peaks.D};
+  } else if (unitSystem == 1) {
+    out = {peaks.A * 9.807f, peaks.V * 2.54f, peaks.D * 0.0508f};
+  } else if (unitSystem == 2) {
+    // Hybrid limits are held in mm, cm/s and G; they warn like the other two systems.
+    out = {peaks.A, peaks.V * 2.54f, peaks.D * 0.0508f};
+  } else {
+    return false;
+  }
+  return true;
+}
+
+ExceededLimit FirstExceededLimit(const Program& p, const ReferencePeaks& peaks) {
+  ReferencePeaks t;
+  if (!PeaksInLimitUnits(p.Row(row::UnitSystem), peaks, t)) return ExceededLimit::None;
+  if (t.D > p.Row(row::LimitD)) return ExceededLimit::Displacement;
+  if (t.V > p.Row(row::LimitV)) return ExceededLimit::Velocity;
+  if (t.A > p.Row(row::LimitA)) return ExceededLimit::Acceleration;
+  return ExceededLimit::None;
 }
 
 void CheckSystemLimits(Program& p) {
   const auto& plot = p.plot;
-  const float units = p.Row(row::UnitSystem);
-  // Test values in the units the limits are held in: peak-to-peak displacement.
-  float d, v, a;
-  if (units == 0) {
-    d = 2 * plot.RefPeakD;
-    v = plot.RefPeakV;
-    a = plot.RefPeakA;
-  } else if (units == 1) {
-    d = plot.RefPeakD * 0.0508f;
-    v = plot.RefPeakV * 2.54f;
-    a = plot.RefPeakA * 9.807f;
-  } else if (units == 2) {
-    // Hybrid limits are held in mm, cm/s and G; they warn like the other two systems.
-    d = plot.RefPeakD * 0.0508f;
-    v = plot.RefPeakV * 2.54f;
-    a = plot.RefPeakA;
-  } else {
-    p.daq.GainPeakG = plot.RefPeakA;
-    return;
+  ReferencePeaks t;
+  if (PeaksInLimitUnits(p.Row(row::UnitSystem), {plot.RefPeakA, plot.RefPeakV, plot.RefPeakD}, t)) {
+    auto warn = [&](const char* text) {
+      p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, "");
+    };
+    if (t.D > p.Row(row::LimitD)) warn(" Test Displacement > System D Limit ");
+    if (t.V > p.Row(row::LimitV)) warn(" Test Velocity > System V Limit ");
+    if (t.A > p.Row(row::LimitA)) warn(" Test Acceleration > System A Limit ");
   }
-  auto warn = [&](const char* text) {
-    p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, "");
-  };
-  if (d > p.Row(row::LimitD)) warn(" Test Displacement > System D Limit ");
-  if (v > p.Row(row::LimitV)) warn(" Test Velocity > System V Limit ");
-  if (a > p.Row(row::LimitA)) warn(" Test Acceleration > System A Limit ");
   p.daq.GainPeakG = plot.RefPeakA;
 }
 

@@ -13,6 +13,22 @@ struct KinematicsTrace {
   std::array<float, kWaveSamples> Accel{}, Velocity{}, Displacement{};
 };
 
+// Peak |acceleration|, |velocity| and |displacement| of the reference: G, in/s and mils peak
+// when integrated; in the limits' units after PeaksInLimitUnits.
+struct ReferencePeaks {
+  float A = 0, V = 0, D = 0;
+};
+
+// The peaks of the reference fired at `levelG`, integrated as the test-profile plot does.
+ReferencePeaks ReferencePeaksAt(const Program& p, double levelG);
+// Converts peaks to the units the limits of `unitSystem` are held in (displacement peak to
+// peak); false for a unit system that has no limits (a damaged record).
+bool PeaksInLimitUnits(float unitSystem, const ReferencePeaks& peaks, ReferencePeaks& out);
+
+enum class ExceededLimit { None, Displacement, Velocity, Acceleration };
+// The first system limit the peaks exceed, in the order the warnings come; equal passes.
+ExceededLimit FirstExceededLimit(const Program& p, const ReferencePeaks& peaks);
+
 // Integrates the reference pulse, sets RefPeakA, RefPeakV, RefPeakD, fills `trace` when
 // given, and ends with CheckSystemLimits unless the caller runs it later itself.
 void ComputeReferenceKinematics(Program& p, KinematicsTrace* trace = nullptr,

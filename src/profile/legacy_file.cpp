@@ -14,17 +14,8 @@ bool ReadLegacyFields(FieldSource& src, ShockProfile& r) {
   return true;
 }
 
-bool ReadLegacyProfile(Program& p, const std::string& path) {
-  FieldSource src(p.platform, ErrorCaption::Plain);
-  if (!src.Open(path)) return false;
-  return ReadLegacyFields(src, p.profile.Record);
-}
-
 void OpenLegacyProfile(Program& p) {
-  std::string name;
-  if (!ChooseProfileToOpen(p, name)) return;
-  if (!ReadLegacyProfile(p, name)) return;
-  ApplyOpenedProfile(p);
+  OpenProfileWith(p, ReadLegacyFields);
 }
 
 }  // namespace profile

@@ -12,7 +12,6 @@ inline constexpr int kLegacyRows = 64;
 // Rows 1..64 must all be there (a short file raises the read error); the three texts after
 // them are read while the file lasts. Rows 65..200 and the sub-titles are left as they were.
 bool ReadLegacyFields(FieldSource& src, ShockProfile& r);
-bool ReadLegacyProfile(Program& p, const std::string& path);
 void OpenLegacyProfile(Program& p);
 
 }  // namespace profile

@@ -71,6 +71,7 @@ bool FieldSource::Number(float& target) {
       field = reader_->ReadText();
     }
     target = FieldToSingle(*field);
+    ++fieldsRead_;
   });
 }
 
@@ -78,6 +79,7 @@ bool FieldSource::Text(std::string& target) {
   return Attempt(pf_, kind_, [&] {
     if (AtEnd()) throw RunError(common::kErrPastEndOfFile);
     target = reader_->ReadText();
+    ++fieldsRead_;
   });
 }
 
@@ -113,6 +115,19 @@ bool ReadProfile(Program& p, const std::string& path, ErrorCaption kind) {
   return ReadProfileFields(src, p.profile.Record);
 }
 
+bool ReadWholeProfile(Program& p, const std::string& path,
+                      bool (*read)(FieldSource&, ShockProfile&)) {
+  // A half-read record would be fired at values the screen never showed: the file is read
+  // into a copy, taken only when every field it holds was read.
+  ShockProfile copy = p.profile.Record;
+  copy.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
+  FieldSource src(p.platform, ErrorCaption::Plain);
+  if (!src.Open(path) || !read(src, copy)) return false;
+  p.profile.Record = std::move(copy);
+  p.wave.DriveSynthesized = false;
+  return true;
+}
+
 std::string ProfileText(const ShockProfile& r) {
   common::TextWriter w("");
   for (int row = 1; row <= kFileRows; ++row) {
@@ -138,11 +153,21 @@ void LoadDefaultProfile(Program& p) {
 
 bool ChooseProfileToOpen(Program& p, std::string& name) {
   name = p.platform.OpenFileDialog(kOpenProfileTitle, kProfileFilter, 1, kProfilePattern);
-  p.profile.ProfileFileName = name;
-  if (!common::IsChosenName(name, kProfilePattern)) return false;
-  // A file without a title line keeps the title on screen.
-  p.profile.Record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
+  // A cancelled dialog names the pattern, as it always did; a chosen file is named once read.
+  if (!common::IsChosenName(name, kProfilePattern)) {
+    p.profile.ProfileFileName = name;
+    return false;
+  }
   return true;
+}
+
+void OpenProfileWith(Program& p, bool (*read)(FieldSource&, ShockProfile&)) {
+  std::string name;
+  if (!ChooseProfileToOpen(p, name)) return;
+  // A file without a title line keeps the title on screen.
+  if (!ReadWholeProfile(p, name, read)) return;
+  p.profile.ProfileFileName = name;
+  ApplyOpenedProfile(p);
 }
 
 void ApplyOpenedProfile(Program& p) {
@@ -152,10 +177,7 @@ void ApplyOpenedProfile(Program& p) {
 }
 
 void OpenProfile(Program& p) {
-  std::string name;
-  if (!ChooseProfileToOpen(p, name)) return;
-  if (!ReadProfile(p, name)) return;
-  ApplyOpenedProfile(p);
+  OpenProfileWith(p, ReadProfileFields);
 }
 
 namespace {

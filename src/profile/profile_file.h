@@ -54,11 +54,14 @@ class FieldSource {
   // Each reads one field into `target`; false when the operator cancelled.
   bool Number(float& target);
   bool Text(std::string& target);
+  // How many fields were read so far.
+  int FieldsRead() const { return fieldsRead_; }
 
  private:
   ui::Platform& pf_;
   ErrorCaption kind_;
   std::optional<common::TextReader> reader_;
+  int fieldsRead_ = 0;
 };
 
 // The current layout: before every single field a file that has ended leaves that field and
@@ -75,8 +78,14 @@ void LoadDefaultProfile(Program& p);
 void OpenProfile(Program& p);
 void SaveProfile(Program& p);
 
+// Reads a whole profile file of either layout into the record, the title on screen kept
+// when the file has none. On a cancelled error box nothing changes and the result is false.
+bool ReadWholeProfile(Program& p, const std::string& path,
+                      bool (*read)(FieldSource&, ShockProfile&));
 // The open dialog of both profile layouts; false when it was cancelled.
 bool ChooseProfileToOpen(Program& p, std::string& name);
+// File > Open of one layout: the dialog, the whole read, then the record named and applied.
+void OpenProfileWith(Program& p, bool (*read)(FieldSource&, ShockProfile&));
 // After a profile was read: the title label, the boards set up anew, the recompute.
 void ApplyOpenedProfile(Program& p);
 

@@ -3,7 +3,7 @@
 namespace ui {
 
 Answer HeadlessPlatform::MessageBox(const std::string& text, ui::Buttons buttons, ui::Icon,
-                                        const std::string& title) {
+                                    const std::string& title) {
   if (error_.empty()) {
     // "Error #  53 Occured: File not found", on one line.
     std::string line = title.empty() ? text : title + ": " + text;

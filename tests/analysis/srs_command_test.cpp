@@ -107,6 +107,9 @@ TEST_F(SrsCommandTest, BadInputGivesOneLineAndExitTwo) {
   const std::vector<std::vector<const char*>> cases = {
       {"--srs", missing.c_str()},
       {"--srs", bad.c_str()},
+      // No complete row: not the built-in default's spectrum.
+      {"--srs", "/dev/null"},
+      {"--srs", shortShape.c_str()},
       {"--srs", good.c_str(), "--custom", shortShape.c_str()},
       {"--srs", good.c_str(), "--q", "1"},
       {"--srs", good.c_str(), "--q", "fifty"},

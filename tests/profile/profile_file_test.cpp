@@ -219,9 +219,11 @@ TEST_F(ProfileFileTest, AFileCutShortOverlaysOnlyWhatItHolds) {
   EXPECT_TRUE(h.plat.Boxes.empty());
 }
 
-TEST_F(ProfileFileTest, ANonNumericFieldGivesTheBoxAndCancelKeepsWhatWasRead) {
+TEST_F(ProfileFileTest, ANonNumericFieldGivesTheBoxAndCancelChangesNothing) {
   auto& r = h.prog.profile.Record;
-  const ShockProfile defaults = r;
+  h.prog.profile.ProfileFileName = "before.prf";
+  h.prog.wave.DriveSynthesized = true;
+  const ShockProfile before = r;
   const std::string path = dir / "bad.prf";
   WriteFile(
       path,
@@ -238,13 +240,13 @@ TEST_F(ProfileFileTest, ANonNumericFieldGivesTheBoxAndCancelKeepsWhatWasRead) {
     EXPECT_EQ(b.ButtonSet, ui::Buttons::RetryCancel);
     EXPECT_EQ(b.IconKind, ui::Icon::Exclamation);
   }
-  EXPECT_EQ(r.Value[1], 2.0f);
-  EXPECT_EQ(r.Value[2], 33.0f);
-  EXPECT_EQ(r.Label[2], "b");
-  EXPECT_EQ(r.Value[3], 7.0f);
-  EXPECT_EQ(r.Aux[3][0], defaults.Aux[3][0]);
-  EXPECT_EQ(r.Value[4], defaults.Value[4]);
-  // Cancelled: no recompute, and the title label is left alone.
+  // Cancelled: not a field of the file is taken, the name and the drive stand, no recompute.
+  EXPECT_EQ(r.Value, before.Value);
+  EXPECT_EQ(r.Aux, before.Aux);
+  EXPECT_EQ(r.Label, before.Label);
+  EXPECT_EQ(r.TestTitle, before.TestTitle);
+  EXPECT_EQ(h.prog.profile.ProfileFileName, "before.prf");
+  EXPECT_TRUE(h.prog.wave.DriveSynthesized);
   EXPECT_EQ(h.prog.plot.RefreshCount, 0);
   EXPECT_EQ(h.prog.win.Lbl(LabelId::lblTestTitle).Caption, "on screen");
 }
@@ -427,7 +429,7 @@ TEST_F(ProfileFileTest, ALegacyProfileFillsRowsOneToSixtyFourAndThreeTexts) {
   EXPECT_EQ(r.TestTitle, "OLD TITLE");
 }
 
-TEST_F(ProfileFileTest, AShortLegacyProfileEndsInTheBoxKeepingTheRowsRead) {
+TEST_F(ProfileFileTest, AShortLegacyProfileEndsInTheBoxChangingNothing) {
   auto& r = h.prog.profile.Record;
   const ShockProfile defaults = r;
   std::string text;
@@ -440,11 +442,8 @@ TEST_F(ProfileFileTest, AShortLegacyProfileEndsInTheBoxKeepingTheRowsRead) {
   ASSERT_EQ(h.plat.Boxes.size(), 1u);
   EXPECT_EQ(h.plat.Boxes[0].Title, "Error #  62 Occured");
   EXPECT_EQ(h.plat.Boxes[0].Text, "Input past end of file");
-  EXPECT_EQ(r.Value[40], 1040.0f);
-  EXPECT_EQ(r.Value[41], 5000.0f);
-  EXPECT_EQ(r.Aux[41][0], 9.0f);
-  EXPECT_EQ(r.Aux[41][1], defaults.Aux[41][1]);
-  EXPECT_EQ(r.Value[42], defaults.Value[42]);
+  EXPECT_EQ(r.Value, defaults.Value);
+  EXPECT_EQ(r.Aux, defaults.Aux);
   EXPECT_EQ(h.prog.plot.RefreshCount, 0);
 }
 
