@@ -83,6 +83,7 @@ void QtCanvas::Render(QPainter& pt, QSizeF size, double textScale, bool screen) 
   QFont font("MS Sans Serif");
   font.setStyleHint(QFont::SansSerif);
   QPolygonF poly;
+  QVector<QLineF> segs;
   for (const Op& op : ops_) {
     switch (op.What) {
       case Op::Fill:
@@ -103,7 +104,15 @@ void QtCanvas::Render(QPainter& pt, QSizeF size, double textScale, bool screen) 
         if (straight)
           for (QPointF& q : poly) q = QPointF(centre(q.x()), centre(q.y()));
         pt.setPen(QPen(PaletteColor(op.Color), 1));
-        pt.drawPolyline(poly);
+        if (!screen || dpr <= 1) {
+          pt.drawPolyline(poly);
+          break;
+        }
+        // A pen wider than a device pixel is stroked as one outline, whose cost grows much
+        // faster than its length: single segments are many times quicker for a long trace.
+        segs.clear();
+        for (qsizetype i = 0; i + 1 < poly.size(); ++i) segs.append(QLineF(poly[i], poly[i + 1]));
+        pt.drawLines(segs);
         break;
       }
       case Op::Label: {
