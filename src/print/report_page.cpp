@@ -35,7 +35,10 @@ constexpr double kFramePen = 1.0;
 constexpr double kGridPen = 0.25;
 constexpr double kTracePen = 0.75;
 
-// What a monochrome page's legend says of the velocity and displacement traces.
+// The patterns of the velocity and displacement traces on a monochrome page, and what its
+// legend says of them.
+constexpr ui::LineStyle kVelocityStyle = ui::LineStyle::Dashed;
+constexpr ui::LineStyle kDisplacementStyle = ui::LineStyle::Dotted;
 constexpr const char* kDashedLegend = "(dashed)";
 constexpr const char* kDottedLegend = "(dotted)";
 
@@ -105,8 +108,6 @@ void Trace(Program& p, const Points& v, int first, int last, double s, int scree
   }
   pr.SetLineStyle(ui::LineStyle::Solid);
 }
-constexpr ui::LineStyle kVelocityStyle = ui::LineStyle::Dashed;
-constexpr ui::LineStyle kDisplacementStyle = ui::LineStyle::Dotted;
 
 // Velocity and displacement steps per sample. The screen divides by the samples per
 // millisecond; so does the page, so that its traces agree with the axis labels and the
