@@ -118,6 +118,43 @@ TEST_F(QtFixture, ResizingScalesThePictureWithoutARedraw) {
   EXPECT_EQ(canvas.Height(), plot->height());
 }
 
+// A drawing made in a small window is drawn again at the enlarged widget's pixel size:
+// a one-pixel line stays one pixel wide and slopes are antialiased, on a dense screen too,
+// while the report picture keeps the size the drawing was made at.
+TEST_F(QtFixture, TheLastDrawingIsDrawnAgainAtTheWidgetsPixelSize) {
+  win.show();
+  canvas.SetTargetSize(400, 250);
+  canvas.Clear(0);
+  canvas.Scale(0, 0, 400, 250);
+  canvas.Line(0, 100, 400, 100, 15);
+  canvas.Line(0, 250, 400, 0, 15);
+  canvas.Finish();
+  win.resize(1600, 1000);
+  QApplication::processEvents();
+  QWidget* plot = win.FindControl("picPlot");
+  ASSERT_GT(plot->width(), 1000);
+  const QImage shot = plot->grab().toImage();
+  const qreal dpr = shot.devicePixelRatio();
+  auto litRows = [](const QImage& img, int x, int fromY, int toY) {
+    int n = 0;
+    for (int y = fromY; y < toY; ++y) n += qGray(img.pixel(x, y)) > 200;
+    return n;
+  };
+  const int x = shot.width() / 5;  // the slope is far below the horizontal line here
+  EXPECT_EQ(litRows(shot, x, 0, shot.height() / 2), qRound(dpr));
+  bool smooth = false;
+  for (int y = shot.height() / 2; y < shot.height(); ++y) {
+    const int g = qGray(shot.pixel(x, y));
+    smooth = smooth || (g > 20 && g < 200);
+  }
+  EXPECT_TRUE(smooth);
+  EXPECT_EQ(canvas.Picture().size(), QSize(400, 250));
+
+  const QImage& dense = canvas.Screen(QSize(400, 250), 2);
+  EXPECT_EQ(dense.size(), QSize(800, 500));
+  EXPECT_EQ(litRows(dense, 160, 0, 300), 2);
+}
+
 TEST_F(QtFixture, ScreenReadersHearWhatTheControlsShow) {
   prog.win.SetCaption(ui::LabelId::lblAbort, " ABORT = 6. DB.");
   win.Sync();

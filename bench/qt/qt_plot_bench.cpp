@@ -24,6 +24,24 @@ static void BM_QtRefreshPlotSixteenChannels(benchmark::State& state) {
 }
 BENCHMARK(BM_QtRefreshPlotSixteenChannels)->Unit(benchmark::kMillisecond);
 
+// The paint after a new drawing or a resize: the sixteen-channel plot drawn again at a large
+// widget's pixel size, antialiased, on an ordinary (1) and a dense (2) screen.
+static void BM_QtPlotAtWidgetSize(benchmark::State& state) {
+  qtui::QtPlatform plat;
+  Program p(plat);
+  bench_scene::PrepareSixteenChannels(p);
+  plat.Canvas().SetTargetSize(1280, 800);
+  display::RefreshPlot(p);
+  const qreal dpr = static_cast<qreal>(state.range(0));
+  int k = 0;
+  for (auto _ : state) {
+    // Two sizes in turn, so that every call draws instead of returning the kept image.
+    const QImage& img = plat.Canvas().Screen(QSize(1500 + (k++ & 1), 900), dpr);
+    benchmark::DoNotOptimize(img.constBits());
+  }
+}
+BENCHMARK(BM_QtPlotAtWidgetSize)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 // A test-profile refresh in the shown window: the drawing, the panel, and the repaint that
 // lets the window show them before the limit check.
 static void BM_QtRefreshTestProfileInWindow(benchmark::State& state) {

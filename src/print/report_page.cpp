@@ -35,6 +35,13 @@ constexpr double kFramePen = 1.0;
 constexpr double kGridPen = 0.25;
 constexpr double kTracePen = 0.75;
 
+// The patterns of the velocity and displacement traces on a monochrome page, and what its
+// legend says of them.
+constexpr ui::LineStyle kVelocityStyle = ui::LineStyle::Dashed;
+constexpr ui::LineStyle kDisplacementStyle = ui::LineStyle::Dotted;
+constexpr const char* kDashedLegend = "(dashed)";
+constexpr const char* kDottedLegend = "(dotted)";
+
 // The plot box, as fractions of the page.
 constexpr double kBoxLeft = 0.15, kBoxRight = 0.9, kBoxTop = 0.1, kBoxBottom = 0.7;
 constexpr double kZeroLine = 0.4;
@@ -70,22 +77,36 @@ void Put(Program& p, double fx, double fy, const std::string& text, int screenCo
   p.platform.GetPrinter().Text(fx * W(p), fy * H(p), text, PrintInk(p, screenColor));
 }
 
+// A motion legend; on a monochrome page followed by the pattern its trace is printed in.
+void PutMotion(Program& p, double fx, double fy, const std::string& text, int screenColor,
+               const char* pattern) {
+  Put(p, fx, fy, text, screenColor);
+  if (Colours(p)) return;
+  auto& pr = p.platform.GetPrinter();
+  const double wide = pr.TextWidth(text + " ");
+  pr.Text(fx * W(p) + (wide > 0 ? wide : 0.2 * W(p)), fy * H(p), pattern, color::Black);
+}
+
 // Segments of one trace from point first-1 (value 0) onwards; the trace ends at the first
 // point past the right edge of the plot box. Segments with a non-finite end are left out.
 using display::Points;
 
-void Trace(Program& p, const Points& v, int first, int last, double s, int screenColor) {
+void Trace(Program& p, const Points& v, int first, int last, double s, int screenColor,
+           ui::LineStyle monoStyle = ui::LineStyle::Solid) {
   auto& pr = p.platform.GetPrinter();
   const int ink = PrintInk(p, screenColor);
   const double right = kBoxRight * W(p);
+  // All black on a monochrome page: the motion traces keep apart by their patterns.
+  pr.SetLineStyle(Colours(p) ? ui::LineStyle::Solid : monoStyle);
   double x0 = PageX(p, first - 1), y0 = PageY(p, 0, s);
   for (int i = first; i <= last; ++i) {
     const double x1 = PageX(p, i), y1 = PageY(p, v[i], s);
-    if (x1 > right) return;
+    if (x1 > right) break;
     if (std::isfinite(y0) && std::isfinite(y1)) pr.Line(x0, y0, x1, y1, ink);
     x0 = x1;
     y0 = y1;
   }
+  pr.SetLineStyle(ui::LineStyle::Solid);
 }
 
 // Velocity and displacement steps per sample. The screen divides by the samples per
@@ -121,8 +142,10 @@ void TestProfile(Program& p) {
   const double sm = MotionScale(p);
   if (p.win.Checked(MenuId::mnuViewAcc))
     Trace(p, acc, 1, kLastPoint, AccelScale(), color::LightRed);
-  if (p.win.Checked(MenuId::mnuViewVel)) Trace(p, vel, 1, kLastPoint, sm, color::Yellow);
-  if (p.win.Checked(MenuId::mnuViewDisp)) Trace(p, disp, 1, kLastPoint, sm, color::LightMagenta);
+  if (p.win.Checked(MenuId::mnuViewVel))
+    Trace(p, vel, 1, kLastPoint, sm, color::Yellow, kVelocityStyle);
+  if (p.win.Checked(MenuId::mnuViewDisp))
+    Trace(p, disp, 1, kLastPoint, sm, color::LightMagenta, kDisplacementStyle);
 }
 
 // The band around the reference over the main pulse, spread about the zero line of the
@@ -161,8 +184,9 @@ void ResponseChannel(Program& p, int c) {
   const Points& disp = t.Displacement;
   const double sm = MotionScale(p);
   Trace(p, acc, 3, 1022, AccelScale(), display::ChannelColor(c));
-  if (p.win.Checked(MenuId::mnuViewVel)) Trace(p, vel, 3, 1022, sm, color::Yellow);
-  if (p.win.Checked(MenuId::mnuViewDisp)) Trace(p, disp, 3, 1022, sm, color::LightMagenta);
+  if (p.win.Checked(MenuId::mnuViewVel)) Trace(p, vel, 3, 1022, sm, color::Yellow, kVelocityStyle);
+  if (p.win.Checked(MenuId::mnuViewDisp))
+    Trace(p, disp, 3, 1022, sm, color::LightMagenta, kDisplacementStyle);
 }
 
 void DriveWaveform(Program& p) {
@@ -331,14 +355,14 @@ void PrintReportText(Program& p) {
     const float units = p.Row(row::UnitSystem);
     if (units == 0) {
       Put(p, 0.225, 0.12, "ACCELERATION- G-Peak", color::LightRed);
-      Put(p, 0.225, 0.18, "VELOCITY- IPS-Peak", color::Yellow);
-      Put(p, 0.225, 0.24, "DISPLACEMENT- MILSp-p (X10)", color::LightMagenta);
+      PutMotion(p, 0.225, 0.18, "VELOCITY- IPS-Peak", color::Yellow, kDashedLegend);
+      PutMotion(p, 0.225, 0.24, "DISPLACEMENT- MILSp-p (X10)", color::LightMagenta, kDottedLegend);
       number(0.63, -80);
       number(0.69, -100);
     } else if (units == 1) {
       Put(p, 0.175, 0.12, "ACCELERATION- M/Sec.^2", color::LightRed);
-      Put(p, 0.175, 0.18, "VELOCITY- CM/Sec.", color::Yellow);
-      Put(p, 0.175, 0.24, "DISPLACEMENT- MM-pk (X10)", color::Magenta);
+      PutMotion(p, 0.175, 0.18, "VELOCITY- CM/Sec.", color::Yellow, kDashedLegend);
+      PutMotion(p, 0.175, 0.24, "DISPLACEMENT- MM-pk (X10)", color::Magenta, kDottedLegend);
       number(0.63, -800);
       number(0.69, -1000);
     }

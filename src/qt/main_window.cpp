@@ -31,8 +31,8 @@ PlotWidget::PlotWidget(QtCanvas& canvas, QWidget* parent) : QWidget(parent), can
 
 void PlotWidget::paintEvent(QPaintEvent*) {
   QPainter pt(this);
-  // A resize only scales the last picture; the core redraws it at the new size later.
-  pt.drawImage(rect(), canvas_.Picture());
+  // The last drawing again at this size: a resize never runs the refresh.
+  pt.drawImage(QPointF(0, 0), canvas_.Screen(size(), devicePixelRatioF()));
 }
 
 void PlotWidget::mousePressEvent(QMouseEvent* e) {

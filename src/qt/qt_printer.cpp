@@ -79,9 +79,30 @@ void QtPrinter::SetFontSize(double points) {
 
 void QtPrinter::Line(double x1, double y1, double x2, double y2, int color) {
   if (QPainter* p = Painter()) {
-    p->setPen(QPen(PaletteColor(color), penPts_ * printer_.resolution() / 72.0));
-    p->drawLine(Map(x1, y1), Map(x2, y2));
+    const double width = penPts_ * printer_.resolution() / 72.0;
+    QPen pen(PaletteColor(color), width);
+    const QPointF a = Map(x1, y1), b = Map(x2, y2);
+    if (style_ != ui::LineStyle::Solid && width > 0) {
+      if (style_ == ui::LineStyle::Dashed) {
+        pen.setDashPattern({6, 3});  // in pen widths
+        pen.setCapStyle(Qt::FlatCap);
+      } else {
+        pen.setDashPattern({0.01, 3});  // round dots
+        pen.setCapStyle(Qt::RoundCap);
+      }
+      if (a != patternEnd_) patternDone_ = 0;
+      pen.setDashOffset(patternDone_);
+      patternDone_ += QLineF(a, b).length() / width;
+      patternEnd_ = b;
+    }
+    p->setPen(pen);
+    p->drawLine(a, b);
   }
+}
+
+void QtPrinter::SetLineStyle(ui::LineStyle style) {
+  if (style != style_) patternDone_ = 0;
+  style_ = style;
 }
 
 void QtPrinter::Text(double x, double y, const std::string& text, int color) {

@@ -25,6 +25,7 @@ class QtPrinter : public ui::Printer {
   void PrintPlotImage(double x, double y, double w, double h) override;
   bool EndDoc() override;
   void SetLineWidth(double points) override;
+  void SetLineStyle(ui::LineStyle style) override;
   double TextWidth(const std::string& text) const override;
   void PrintFormImage() override;
   bool SetupDialog(const std::string& title) override;
@@ -46,6 +47,10 @@ class QtPrinter : public ui::Printer {
   double sx1_ = 0, sy1_ = 0, sx2_ = 12240, sy2_ = 15840;
   double fontPts_ = 10;
   double penPts_ = 0.25;
+  ui::LineStyle style_ = ui::LineStyle::Solid;
+  // Where the last patterned line ended and how far along its pattern, in pen widths.
+  QPointF patternEnd_;
+  double patternDone_ = 0;
 };
 
 }  // namespace qtui

@@ -34,6 +34,8 @@ class Canvas {
   virtual void Finish() {}
 };
 
+enum class LineStyle { Solid, Dashed, Dotted };
+
 // The printer page. Coordinates in the printer's scale units.
 class Printer {
  public:
@@ -48,6 +50,9 @@ class Printer {
   virtual bool EndDoc() = 0;  // false when the page could not be printed
   // Pen width of the lines that follow, in points.
   virtual void SetLineWidth(double points) { (void)points; }
+  // Pattern of the lines that follow; a line that starts where the last one ended carries
+  // the pattern on, so that a trace of short segments still shows its dashes.
+  virtual void SetLineStyle(LineStyle style) { (void)style; }
   // Width of a text in the current font, in scale units; 0 when the printer cannot tell.
   virtual double TextWidth(const std::string& text) const {
     (void)text;

@@ -222,6 +222,53 @@ TEST_F(PrintTest, MonochromePrintsEverythingBlackAndColoursKeepTheScreenColours)
   EXPECT_EQ(TextItem(" TEST PROFILE ")->Color, 0);
 }
 
+// All black on a monochrome page, velocity is printed dashed and displacement dotted (the
+// profile's and the channels'), and the legend says so; the colour page stays solid.
+TEST_F(PrintTest, MonochromeTellsVelocityAndDisplacementApartByTheirPatterns) {
+  using ui::LineStyle;
+  HalfSine();
+  p.win.Check(MenuId::mnuViewAcc, true);
+  p.plot.PrintColorMode = 2;
+  Print();
+  const auto vel = Lines(display::color::Yellow), disp = Lines(display::color::LightMagenta);
+  ASSERT_FALSE(vel.empty());
+  ASSERT_FALSE(disp.empty());
+  for (const auto& l : Lines()) ASSERT_EQ(l.Style, LineStyle::Solid);
+  EXPECT_EQ(TextItem("(dashed)"), nullptr);
+
+  p.plot.PrintColorMode = 1;
+  Print();
+  auto styled = [&](LineStyle s) {
+    std::vector<Primitive> out;
+    for (const auto& l : Lines())
+      if (l.Style == s) out.push_back(l);
+    return out;
+  };
+  const auto dashed = styled(LineStyle::Dashed), dotted = styled(LineStyle::Dotted);
+  ASSERT_EQ(dashed.size(), vel.size());
+  ASSERT_EQ(dotted.size(), disp.size());
+  for (size_t k = 0; k < vel.size(); ++k) EXPECT_DOUBLE_EQ(dashed[k].Y2, vel[k].Y2);
+  for (size_t k = 0; k < disp.size(); ++k) EXPECT_DOUBLE_EQ(dotted[k].Y2, disp[k].Y2);
+  // Each pattern named right after its legend (the recording printer's text is 100 a letter).
+  auto follows = [&](const std::string& legend, const std::string& pattern) {
+    const Primitive *l = TextItem(legend), *t = TextItem(pattern);
+    return l && t && t->Y1 == l->Y1 && t->X1 == l->X1 + 100.0 * (legend.size() + 1);
+  };
+  EXPECT_TRUE(follows("VELOCITY- IPS-Peak", "(dashed)"));
+  EXPECT_TRUE(follows("DISPLACEMENT- MILSp-p (X10)", "(dotted)"));
+
+  // A channel's motion traces too, and the metric legend.
+  p.Row(row::UnitSystem) = 1;
+  p.win.Check(MenuId::mnuViewTest, false);
+  p.win.Check(MenuId::mnuViewResponse, true, 0);
+  for (int i = 0; i < 1024; ++i) p.daq.ScanBuffer[i * 8] = i > 200 && i < 260 ? 50 : 0;
+  Print();
+  EXPECT_FALSE(styled(LineStyle::Dashed).empty());
+  EXPECT_FALSE(styled(LineStyle::Dotted).empty());
+  EXPECT_TRUE(follows("VELOCITY- CM/Sec.", "(dashed)"));
+  EXPECT_TRUE(follows("DISPLACEMENT- MM-pk (X10)", "(dotted)"));
+}
+
 // The page and the screen show the same curves: each point as a fraction of its plot
 // area, from the zero line and from the left edge, compared segment by segment.
 void ExpectSameCurves(PrintTest& t, int color) {

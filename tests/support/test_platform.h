@@ -34,6 +34,7 @@ struct Primitive {
   double X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;
   std::string Str;
   int Color = 0;
+  ui::LineStyle Style = ui::LineStyle::Solid;  // a printed line's pattern
 };
 
 class RecordingCanvas : public ui::Canvas {
@@ -79,11 +80,13 @@ class RecordingPrinter : public ui::Printer {
   }
   void SetFontSize(double pts) override { Items.push_back({Primitive::Font, pts, 0, 0, 0, "", 0}); }
   void Line(double x1, double y1, double x2, double y2, int c) override {
-    Items.push_back({Primitive::Line, x1, y1, x2, y2, "", c});
+    Items.push_back({Primitive::Line, x1, y1, x2, y2, "", c, Style});
   }
   void Text(double x, double y, const std::string& t, int c) override {
     Items.push_back({Primitive::Text, x, y, 0, 0, t, c});
   }
+  ui::LineStyle Style = ui::LineStyle::Solid;
+  void SetLineStyle(ui::LineStyle s) override { Style = s; }
   void PrintPlotImage(double, double, double, double) override { ++PlotImages; }
   bool EndDoc() override {
     ++Docs;
