@@ -81,9 +81,14 @@ int BestShift(std::span<const float> ref, std::span<const float> resp, Span main
   auto correlation = [&](int s) {
     // Only the samples whose shifted partner lies in the record contribute.
     const int first = std::max(main.first, -s), last = std::min(main.last, n - 1 - s);
-    double sum = 0;
-    for (int i = first; i <= last; ++i) sum += static_cast<double>(ref[i]) * resp[i + s];
-    return sum;
+    // Four partial sums in a fixed order: the loop runs in vector lanes, and the result
+    // does not depend on how the compiler arranges it.
+    double part[4] = {0, 0, 0, 0};
+    int i = first;
+    for (; i + 3 <= last; i += 4)
+      for (int k = 0; k < 4; ++k) part[k] += static_cast<double>(ref[i + k]) * resp[i + k + s];
+    for (; i <= last; ++i) part[0] += static_cast<double>(ref[i]) * resp[i + s];
+    return (part[0] + part[1]) + (part[2] + part[3]);
   };
   int best = 0;
   double bestSum = correlation(0);

@@ -199,24 +199,24 @@ void AcceptanceBlock(Program& p) {
   const auto& a = p.accept;
   const auto& r = a.Judged ? a.Settings : t;
   const char* unit = p.Row(row::UnitSystem) == 0 ? " IN/S" : " CM/S";
-  Put(p, 0.3, 0.925,
+  Put(p, 0.3, 0.928,
       "ACCEPTANCE: PEAK +/-" + Fixed(r.PeakPct, 1) + " %  WIDTH +/-" + Fixed(r.WidthPct, 1) +
-          " %  VELOCITY CHANGE +/-" + Fixed(r.VelocityPct, 1) + " %  BAND +/-" +
-          Fixed(r.BandInsidePct, 1) + " % IN, +/-" + Fixed(r.BandOutsidePct, 1) + " % OUT, FROM " +
+          " %  VEL. CHANGE +/-" + Fixed(r.VelocityPct, 1) + " %  BAND +/-" +
+          Fixed(r.BandInsidePct, 1) + " % IN, +/-" + Fixed(r.BandOutsidePct, 1) + " % OUT, " +
           Fixed(r.WindowBefore, 2) + " D BEFORE TO " + Fixed(r.WindowAfter, 2) + " D AFTER",
       color::Black);
   if (!a.Judged) {
-    Put(p, 0.3, 0.942, "CH#1: NO FULL-LEVEL PULSE JUDGED", color::Black);
+    Put(p, 0.3, 0.944, "CH#1: NO FULL-LEVEL PULSE JUDGED", color::Black);
   } else {
     const auto& m = a.Channel1;
-    Put(p, 0.3, 0.942,
+    Put(p, 0.3, 0.944,
         "CH#1: PEAK " + Fixed(m.PeakG, 2) + " G (" + Fixed(m.PeakPct, 1) + " %)  WIDTH " +
-            Fixed(m.WidthMs, 2) + " MS (" + Fixed(m.WidthPct, 1) + " %)  VELOCITY CHANGE " +
+            Fixed(m.WidthMs, 2) + " MS (" + Fixed(m.WidthPct, 1) + " %)  VEL. CHANGE " +
             Fixed(m.VelocityChange, 2) + unit + " (" + Fixed(m.VelocityChangePct, 1) +
             " %)  SHIFT " + Fixed(m.ShiftMs, 2) + " MS",
         color::Black);
-    Put(p, 0.3, 0.959,
-        "BAND: WORST " + Fixed(m.WorstBandPct, 1) + " % AT " + Fixed(m.WorstBandMs, 2) + " MS, " +
+    Put(p, 0.3, 0.96,
+        "BAND: WORST " + Fixed(m.WorstBandPct, 2) + " % AT " + Fixed(m.WorstBandMs, 2) + " MS, " +
             std::to_string(m.SamplesOutside) + " SAMPLES OUTSIDE   " + analysis::VerdictText(m),
         m.verdict == analysis::Verdict::Pass ? color::Green : color::Red);
   }
