@@ -402,6 +402,10 @@ void MainWindow::BuildBody() {
     vf.setBold(true);
     Scaled(verdict, vf);
     verdict->setWordWrap(true);
+    // Hidden (acceptance off), it leaves the status line its whole width.
+    QSizePolicy vp = verdict->sizePolicy();
+    vp.setRetainSizeWhenHidden(false);
+    verdict->setSizePolicy(vp);
     info->addWidget(verdict, 2);
   }
   info->addWidget(MakeLabel(L::lblDisplay, central), 1);
