@@ -38,5 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       (o.SrsProfileFile.empty() || (o.Q && !std::isfinite(*o.Q))))
     std::abort();
   if (o.Action == app::OptionAction::Run && !o.SrsProfileFile.empty()) std::abort();
+  // The data file of --accept, never together with --srs.
+  if ((o.Action == app::OptionAction::Accept) !=
+      (!o.AcceptDataFile.empty() && o.SrsProfileFile.empty() &&
+       o.Action != app::OptionAction::Help && o.Action != app::OptionAction::Version))
+    std::abort();
   return 0;
 }

@@ -157,6 +157,8 @@ TEST_F(QtFixture, TheLastDrawingIsDrawnAgainAtTheWidgetsPixelSize) {
 
 TEST_F(QtFixture, ScreenReadersHearWhatTheControlsShow) {
   prog.win.SetCaption(ui::LabelId::lblAbort, " ABORT = 6. DB.");
+  prog.win.SetCaption(ui::LabelId::lblAccept, "TOLERANCE FAIL - VELOCITY CHANGE 121 %");
+  prog.win.Lbl(ui::LabelId::lblAccept).Visible = true;
   win.Sync();
   auto spoken = [](QWidget* w) {
     QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
@@ -169,6 +171,7 @@ TEST_F(QtFixture, ScreenReadersHearWhatTheControlsShow) {
     EXPECT_EQ(spoken(l), l->text()) << l->objectName().toStdString();
   }
   EXPECT_EQ(spoken(win.FindControl("lblAbort")), " ABORT = 6. DB.");
+  EXPECT_EQ(spoken(win.FindControl("lblAccept")), "TOLERANCE FAIL - VELOCITY CHANGE 121 %");
   for (const char* n : {"cmdEqual", "cmdPreTest", "cmdStart"}) {
     auto* b = win.findChild<QPushButton*>(n);
     EXPECT_EQ(spoken(b), b->text());

@@ -12,7 +12,7 @@ namespace app {
 
 namespace {
 
-enum class Opt { NoSplash, StartupTime, Srs, Custom, Q, Help, Version };
+enum class Opt { NoSplash, StartupTime, Srs, Accept, Custom, Q, Help, Version };
 
 struct OptionDoc {
   Opt Id;
@@ -35,8 +35,13 @@ constexpr OptionDoc kOptions[] = {
      "Print on standard error how long the start-up took, once the main window shows."},
     {Opt::Srs, "--srs", nullptr, "PROFILE_FILE",
      "Print the shock response spectrum of a profile's reference pulse as CSV and exit."},
+    {Opt::Accept, "--accept", nullptr, "DATA_FILE",
+     "Judge channels 1 to 8 of a test data file against the reference of its own profile "
+     "rows, with their tolerance settings, print one CSV line per channel and exit: 0 when "
+     "channel 1 passes, 1 when it fails."},
     {Opt::Custom, "--custom", nullptr, "WAVESHAPE_FILE",
-     "With --srs: the custom waveshape file of a profile with a custom pulse shape."},
+     "With --srs or --accept: the custom waveshape file of a profile with a custom pulse "
+     "shape."},
     {Opt::Q, "--q", nullptr, "Q",
      "With --srs: the quality factor of the spectrum's oscillators, 2 to 50 (default: the "
      "profile's, 10 when it holds none)."},
@@ -72,7 +77,9 @@ constexpr const char* kWorkFolder =
     "file KRX8Cal.Dat when they are missing there. Profiles, calibration factors, reports and "
     "test data are read and written in the working folder.";
 
-constexpr const char* kExitStatus = "0 on success, 2 on a wrong command line.";
+constexpr const char* kExitStatus =
+    "0 on success, 2 on a wrong command line or a file that cannot be read; --accept exits "
+    "with 1 when channel 1 fails.";
 
 constexpr size_t kShownArgument = 60;
 
@@ -172,7 +179,7 @@ std::string Roff(std::string_view text) {
 
 Options ParseOptions(int argc, const char* const* argv) {
   Options o;
-  bool help = false, version = false, srsOnly = false;
+  bool help = false, version = false, srsOnly = false, custom = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
     std::string_view name = arg, value;
@@ -210,9 +217,12 @@ Options ParseOptions(int argc, const char* const* argv) {
       case Opt::Srs:
         o.SrsProfileFile = value;
         break;
+      case Opt::Accept:
+        o.AcceptDataFile = value;
+        break;
       case Opt::Custom:
         o.CustomWaveshapeFile = value;
-        srsOnly = true;
+        custom = true;
         break;
       case Opt::Q:
         if (!ParseQ(value, o.Q)) return Failure("--q needs a number, not '" + Shown(value) + "'");
@@ -220,13 +230,19 @@ Options ParseOptions(int argc, const char* const* argv) {
         break;
     }
   }
-  if (srsOnly && o.SrsProfileFile.empty()) return Failure("--custom and --q go with --srs");
+  if (!o.SrsProfileFile.empty() && !o.AcceptDataFile.empty())
+    return Failure("--srs and --accept exclude each other");
+  if (srsOnly && o.SrsProfileFile.empty()) return Failure("--q goes with --srs");
+  if (custom && o.SrsProfileFile.empty() && o.AcceptDataFile.empty())
+    return Failure("--custom goes with --srs or --accept");
   if (help)
     o.Action = OptionAction::Help;
   else if (version)
     o.Action = OptionAction::Version;
   else if (!o.SrsProfileFile.empty())
     o.Action = OptionAction::Srs;
+  else if (!o.AcceptDataFile.empty())
+    o.Action = OptionAction::Accept;
   return o;
 }
 

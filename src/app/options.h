@@ -6,14 +6,15 @@
 
 namespace app {
 
-enum class OptionAction { Run, Help, Version, Srs, Error };
+enum class OptionAction { Run, Help, Version, Srs, Accept, Error };
 
 struct Options {
   OptionAction Action = OptionAction::Run;
   bool NoSplash = false;
   bool StartupTime = false;
   std::string SrsProfileFile;       // --srs
-  std::string CustomWaveshapeFile;  // --custom, with --srs
+  std::string AcceptDataFile;       // --accept
+  std::string CustomWaveshapeFile;  // --custom, with --srs or --accept
   std::optional<double> Q;          // --q, with --srs; else the profile's
   std::string Error;                // one line, when Action is Error
 };

@@ -1,6 +1,7 @@
 #pragma once
 // The program context: every program-wide variable, grouped by the module that owns it,
 // the window model and the platform. No globals: every test builds a fresh one.
+#include "analysis/accept_state.h"
 #include "analysis/state.h"
 #include "app/run_state.h"
 #include "control/state.h"
@@ -29,6 +30,7 @@ struct Program {
   display::State plot;
   print::State print;
   analysis::State srs;
+  analysis::AcceptState accept;
 
   float& Row(int r) { return profile.Record.Value[r]; }
   float Row(int r) const { return profile.Record.Value[r]; }

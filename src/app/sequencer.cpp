@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/accept_program.h"
 #include "app/menus.h"
 #include "app/remote.h"
 #include "app/startup.h"
@@ -152,6 +153,8 @@ void AfterFullLevelCapture(Program& p) {
   p.control.LastPeakV = p.plot.ResponsePeakV;
   p.control.LastPeakD = p.plot.ResponsePeakD;
   control::CheckTrips(p);
+  // A FAIL that stops the run ends it as a trip would, without the end-of-run actions.
+  if (!analysis::AcceptPulse(p)) return;
   control::CorrectDriveGain(p);
   // A transient capture ends its run after one pulse; the end of a run, with its print,
   // report and export, happens once.

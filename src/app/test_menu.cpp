@@ -2,6 +2,7 @@
 // load compensation and demo mode.
 #include <string>
 
+#include "analysis/accept_settings.h"
 #include "app/menus.h"
 #include "common/number_text.h"
 #include "common/prompt.h"
@@ -164,6 +165,9 @@ bool OnTestMenu(Program& p, ui::MenuId id, int) {
       return true;
     case MenuId::mnuTestDemo:
       ToggleDemo(p);
+      return true;
+    case MenuId::mnuTestTolerance:
+      analysis::AskTolerances(p);
       return true;
     default:
       return false;

@@ -111,6 +111,7 @@ bool PrepareDrive(Program& p) {
 
 void AnalyzeRecord(Program& p, bool pci) {
   p.control.ControlPeakG = 0;
+  p.accept.Judged = false;  // a verdict belongs to the pulse it was made on
   int32_t peak = ControlChannelPeak(p);
   ++p.run.PulseCount;
   int32_t peakCounts = common::ToInt32(static_cast<float>(peak) * p.files.CalFactors[33]);

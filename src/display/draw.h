@@ -7,6 +7,8 @@ namespace display {
 // Palette indexes the plot uses.
 namespace color {
 inline constexpr int Black = 0;
+inline constexpr int Green = 2;
+inline constexpr int LightGreen = 10;
 inline constexpr int Magenta = 5;
 inline constexpr int Grid = 3;
 inline constexpr int Red = 4;

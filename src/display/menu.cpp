@@ -73,6 +73,7 @@ bool OnMenu(Program& p, ui::MenuId id, int index) {
       ToggleTrace(p, id, row::ShowDisplacement);
       break;
     case MenuId::mnuViewAbort:
+    case MenuId::mnuViewTolBand:
       Toggle(w, id);
       break;
     case MenuId::mnuViewChannelsAll:

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "analysis/accept_program.h"
 #include "common/rounding.h"
 #include "display/axes.h"
 #include "display/draw.h"
@@ -78,6 +79,18 @@ void AbortLimits(Program& p, Pen& pen) {
       prev = v;
     }
   }
+}
+
+// The acceptance band around the reference, over channel 1's response where it lies.
+void ToleranceBand(Program& p, Pen& pen) {
+  analysis::BandLines band;
+  analysis::ToleranceBand(p, band);
+  const double s = ScaleOf(Quantity::Acceleration, p.Row(profile::row::UnitSystem));
+  const int c = p.win.PlotBackColor == color::White ? color::Green : color::LightGreen;
+  for (int i = band.First + 1; i <= band.Last; ++i)
+    for (const auto* line : {&band.Upper, &band.Lower})
+      pen.Line(PointX(p, i - 1), ValueY(p, (*line)[i - 1], s), PointX(p, i),
+               ValueY(p, (*line)[i], s), c);
 }
 
 void ResponseChannel(Program& p, Pen& pen, int c) {
@@ -185,6 +198,7 @@ void DrawTraces(Program& p, Pen& pen) {
   if (w.Checked(MenuId::mnuViewAbort) && !maximax) AbortLimits(p, pen);
   for (int c = 1; c <= 16 && !maximax; ++c)
     if (ResponseShown(p, c)) ResponseChannel(p, pen, c);
+  if (w.Checked(MenuId::mnuViewTolBand) && !maximax && ResponseShown(p, 1)) ToleranceBand(p, pen);
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p, pen);
   if (w.Checked(MenuId::mnuViewSRS)) DrawSpectrum(p, pen);
   if (maximax) DrawMaximaxSrs(p, pen);

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 
+#include "analysis/accept_program.h"
 #include "common/error_box.h"
 #include "common/number_text.h"
 #include "common/rounding.h"
@@ -30,6 +32,7 @@ constexpr int kLastPoint = 1023;
 
 // Fonts and pens of the page, in points.
 constexpr double kTextPoints = 9;
+constexpr double kSmallPoints = 7;
 constexpr double kBannerPoints = 14;
 constexpr double kFramePen = 1.0;
 constexpr double kGridPen = 0.25;
@@ -187,6 +190,61 @@ void ResponseChannel(Program& p, int c) {
   if (p.win.Checked(MenuId::mnuViewVel)) Trace(p, vel, 3, 1022, sm, color::Yellow, kVelocityStyle);
   if (p.win.Checked(MenuId::mnuViewDisp))
     Trace(p, disp, 3, 1022, sm, color::LightMagenta, kDisplacementStyle);
+}
+
+// The acceptance band over channel 1's response, as on the screen.
+void ToleranceBand(Program& p) {
+  analysis::BandLines band;
+  analysis::ToleranceBand(p, band);
+  auto& pr = p.platform.GetPrinter();
+  const int ink = PrintInk(p, color::Green);
+  const double right = kBoxRight * W(p);
+  for (int i = band.First + 1; i <= band.Last; ++i) {
+    if (PageX(p, i) > right) break;
+    for (const auto* line : {&band.Upper, &band.Lower})
+      pr.Line(PageX(p, i - 1), PageY(p, (*line)[i - 1], AccelScale()), PageX(p, i),
+              PageY(p, (*line)[i], AccelScale()), ink);
+  }
+}
+
+std::string Fixed(double v, int decimals) {
+  char s[64];
+  std::snprintf(s, sizeof s, "%.*f", decimals, v);
+  return s;
+}
+
+// With acceptance on: the settings, channel 1's measures and the verdict, under the
+// status block.
+void AcceptanceBlock(Program& p) {
+  if (!analysis::AcceptanceOn(p)) return;
+  auto& pr = p.platform.GetPrinter();
+  pr.SetFontSize(kSmallPoints);
+  const auto t = analysis::TolerancesOf(p);
+  const auto& a = p.accept;
+  const auto& r = a.Judged ? a.Settings : t;
+  const char* unit = p.Row(row::UnitSystem) == 0 ? " IN/S" : " CM/S";
+  Put(p, 0.3, 0.928,
+      "ACCEPTANCE: PEAK +/-" + Fixed(r.PeakPct, 1) + " %  WIDTH +/-" + Fixed(r.WidthPct, 1) +
+          " %  VEL. CHANGE +/-" + Fixed(r.VelocityPct, 1) + " %  BAND +/-" +
+          Fixed(r.BandInsidePct, 1) + " % IN, +/-" + Fixed(r.BandOutsidePct, 1) + " % OUT, " +
+          Fixed(r.WindowBefore, 2) + " D BEFORE TO " + Fixed(r.WindowAfter, 2) + " D AFTER",
+      color::Black);
+  if (!a.Judged) {
+    Put(p, 0.3, 0.944, "CH#1: NO FULL-LEVEL PULSE JUDGED", color::Black);
+  } else {
+    const auto& m = a.Channel1;
+    Put(p, 0.3, 0.944,
+        "CH#1: PEAK " + Fixed(m.PeakG, 2) + " G (" + Fixed(m.PeakPct, 1) + " %)  WIDTH " +
+            Fixed(m.WidthMs, 2) + " MS (" + Fixed(m.WidthPct, 1) + " %)  VEL. CHANGE " +
+            Fixed(m.VelocityChange, 2) + unit + " (" + Fixed(m.VelocityChangePct, 1) +
+            " %)  SHIFT " + Fixed(m.ShiftMs, 2) + " MS",
+        color::Black);
+    Put(p, 0.3, 0.96,
+        "BAND: WORST " + Fixed(m.WorstBandPct, 2) + " % AT " + Fixed(m.WorstBandMs, 2) + " MS, " +
+            std::to_string(m.SamplesOutside) + " SAMPLES OUTSIDE   " + analysis::VerdictText(m),
+        m.verdict == analysis::Verdict::Pass ? color::Green : color::Red);
+  }
+  pr.SetFontSize(kTextPoints);
 }
 
 void DriveWaveform(Program& p) {
@@ -380,6 +438,7 @@ void PrintReportText(Program& p) {
 
   Put(p, 0.5, 0.18, rec.SubTitle1, color::White);
   Put(p, 0.5, 0.24, rec.SubTitle2, color::White);
+  AcceptanceBlock(p);
 }
 
 void PrintPlot(Program& p) {
@@ -394,6 +453,8 @@ void PrintPlot(Program& p) {
   const bool maximax = w.Checked(MenuId::mnuViewMaximax);
   for (int c = 1; c <= 16 && !maximax; ++c)
     if (display::ResponseShown(p, c)) ResponseChannel(p, c);
+  if (w.Checked(MenuId::mnuViewTolBand) && !maximax && display::ResponseShown(p, 1))
+    ToleranceBand(p);
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p);
   if (w.Checked(MenuId::mnuViewSRS)) Spectrum(p);
   if (maximax) PrintMaximaxSrs(p);

@@ -60,6 +60,17 @@ inline constexpr int ActiveChannelsCode = 120;
 // Quality factor of the oscillator spectra (2..50); 0, as in every older profile, is Q 10.
 // Beyond the 64 rows a legacy profile overwrites.
 inline constexpr int SrsQuality = 130;
+// Pulse acceptance, beyond the legacy rows too; 0, as in every older profile, is the
+// program's default of each.
+inline constexpr int AcceptOn = 140;           // 1 on
+inline constexpr int TolPeakPct = 141;         // +-% of the nominal peak
+inline constexpr int TolWidthPct = 142;        // +-% of the nominal width
+inline constexpr int TolVelocityPct = 143;     // +-% of the nominal velocity change
+inline constexpr int TolBandInsidePct = 144;   // +-% of the nominal peak, main pulse
+inline constexpr int TolBandOutsidePct = 145;  // +-% of the nominal peak, elsewhere
+inline constexpr int TolWindowBefore = 146;    // band window before the pulse, durations
+inline constexpr int TolWindowAfter = 147;     // band window after the pulse, durations
+inline constexpr int TolStopOnFail = 148;      // 1: a FAIL stops the run
 }  // namespace row
 
 // Rows of the per-channel settings, channel 1 first.

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <string>
 
+#include "analysis/accept_command.h"
 #include "analysis/srs_command.h"
 #include "app/events.h"
 #include "app/options.h"
@@ -35,6 +36,9 @@ int main(int argc, char** argv) {
       // The reference's spectra on standard output: no window, no board, no boxes.
       return analysis::RunSrsCommand(opts.SrsProfileFile, opts.CustomWaveshapeFile, opts.Q,
                                      std::cout, std::cerr);
+    case app::OptionAction::Accept:
+      return analysis::RunAcceptCommand(opts.AcceptDataFile, opts.CustomWaveshapeFile, std::cout,
+                                        std::cerr);
     case app::OptionAction::Run:
       break;
   }

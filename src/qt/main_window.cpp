@@ -395,6 +395,19 @@ void MainWindow::BuildBody() {
   auto* info = new QHBoxLayout;
   info->addWidget(MakeLabel(L::lblStatus, central), 3);
   labels_[static_cast<int>(L::lblStatus)]->setWordWrap(true);
+  {
+    // The acceptance verdict, read at a glance: bold, in its own colour.
+    QLabel* verdict = MakeLabel(L::lblAccept, central);
+    QFont vf = WindowFont();
+    vf.setBold(true);
+    Scaled(verdict, vf);
+    verdict->setWordWrap(true);
+    // Hidden (acceptance off), it leaves the status line its whole width.
+    QSizePolicy vp = verdict->sizePolicy();
+    vp.setRetainSizeWhenHidden(false);
+    verdict->setSizePolicy(vp);
+    info->addWidget(verdict, 2);
+  }
   info->addWidget(MakeLabel(L::lblDisplay, central), 1);
   info->addWidget(MakeLabel(L::lblCursor, central), 2);
   outer->addLayout(info);

@@ -1,12 +1,17 @@
 #include "qt/qt_platform.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDateTime>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QTextBrowser>
@@ -93,6 +98,44 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
       QInputDialog::getText(Parent(), QString::fromStdString(title), QString::fromStdString(prompt),
                             QLineEdit::Normal, QString::fromStdString(def), &ok);
   return ok ? s.toStdString() : std::string();
+}
+
+bool QtPlatform::FormDialog(const std::string& title, const std::string& note,
+                            std::vector<ui::FormField>& fields) {
+  SyncWindow();
+  QDialog dlg(Parent());
+  dlg.setWindowTitle(QString::fromStdString(title));
+  auto* layout = new QVBoxLayout(&dlg);
+  auto* text = new QLabel(QString::fromStdString(note), &dlg);
+  text->setWordWrap(true);
+  layout->addWidget(text);
+  auto* form = new QFormLayout;
+  layout->addLayout(form);
+  std::vector<QCheckBox*> checks(fields.size(), nullptr);
+  std::vector<QLineEdit*> edits(fields.size(), nullptr);
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const QString caption = QString::fromStdString(fields[i].Caption);
+    if (fields[i].IsCheck) {
+      checks[i] = new QCheckBox(caption, &dlg);
+      checks[i]->setChecked(fields[i].Checked);
+      form->addRow(checks[i]);
+    } else {
+      edits[i] = new QLineEdit(QString::fromStdString(fields[i].Text), &dlg);
+      // The field is spoken by its caption.
+      edits[i]->setAccessibleName(caption);
+      form->addRow(caption, edits[i]);
+    }
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+  layout->addWidget(buttons);
+  if (dlg.exec() != QDialog::Accepted) return false;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (checks[i]) fields[i].Checked = checks[i]->isChecked();
+    if (edits[i]) fields[i].Text = edits[i]->text().toStdString();
+  }
+  return true;
 }
 
 QStringList TranslateFilter(const std::string& filter) {

@@ -18,6 +18,8 @@ class QtPlatform : public ui::Platform {
 
   ui::Answer MessageBox(const std::string& text, ui::Buttons b, ui::Icon i,
                         const std::string& title) override;
+  bool FormDialog(const std::string& title, const std::string& note,
+                  std::vector<ui::FormField>& fields) override;
   std::string InputBox(const std::string& prompt, const std::string& title,
                        const std::string& def) override;
   std::string OpenFileDialog(const std::string& title, const std::string& filter, int idx,

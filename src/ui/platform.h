@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -73,6 +74,14 @@ class Printer {
   virtual void SetFloatSetting(float v) = 0;
 };
 
+// One field of a form dialog: a check box, or a number typed as text.
+struct FormField {
+  std::string Caption;
+  bool IsCheck = false;
+  bool Checked = false;
+  std::string Text;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -89,6 +98,15 @@ class Platform {
   virtual std::string SaveFileDialog(const std::string& title, const std::string& filter,
                                      int filterIndex, const std::string& fileName) = 0;
   virtual bool PrinterSetupDialog() = 0;
+  // One dialog of several fields under `title`, with `note` above them. True on OK with the
+  // fields as the operator left them; false on Cancel (the fields are then unchanged).
+  virtual bool FormDialog(const std::string& title, const std::string& note,
+                          std::vector<FormField>& fields) {
+    (void)title;
+    (void)note;
+    (void)fields;
+    return false;
+  }
 
   virtual void ClipboardClear() = 0;
   virtual void ClipboardSetText(const std::string& text) = 0;

@@ -98,6 +98,8 @@ Window::Window() {
     it.Checked = d.CheckedInDesign;
   }
   for (int i = 0; i < kLabelCount; ++i) labels_[i].Caption = std::string(kLabelCaptions[i]);
+  // The acceptance verdict shows only once a pulse was judged.
+  labels_[static_cast<int>(LabelId::lblAccept)].Visible = false;
   buttons_[0].Caption = "EQUALIZE";
   buttons_[1].Caption = "PRE-TEST";
   buttons_[2].Caption = "START";

@@ -153,6 +153,21 @@ class TestPlatform : public ui::Platform {
     ++PrinterSetups;
     return true;
   }
+  // Form dialogs: each one shown is kept with its note; a scripted answer edits the fields
+  // and confirms, and with none left the dialog is cancelled.
+  std::deque<std::function<void(std::vector<ui::FormField>&)>> FormAnswers;
+  std::vector<std::vector<ui::FormField>> Forms;
+  std::vector<std::string> FormNotes;
+  bool FormDialog(const std::string&, const std::string& note,
+                  std::vector<ui::FormField>& fields) override {
+    Forms.push_back(fields);
+    FormNotes.push_back(note);
+    if (FormAnswers.empty()) return false;
+    auto answer = std::move(FormAnswers.front());
+    FormAnswers.pop_front();
+    answer(fields);
+    return true;
+  }
   void ClipboardClear() override { ++ClipboardClears; }
   void ClipboardSetText(const std::string& t) override { ClipboardTexts.push_back(t); }
   void ClipboardSetPlot() override { ++ClipboardPlots; }

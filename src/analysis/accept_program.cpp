@@ -1,0 +1,144 @@
+#include "analysis/accept_program.h"
+
+#include <cmath>
+#include <string>
+
+#include "analysis/srs_inputs.h"
+#include "app/sequencer.h"
+#include "app/startup.h"
+#include "common/rounding.h"
+#include "control/trips.h"
+#include "display/inputs.h"
+#include "display/status_panel.h"
+
+namespace analysis {
+
+namespace row = profile::row;
+
+namespace {
+
+constexpr int kRecord = 1024;           // samples of a record
+constexpr int32_t kPassColor = 0x8000;  // green, as an RGB long
+
+double OrDefault(float v, double fallback) {
+  return v == 0 || !std::isfinite(v) ? fallback : v;
+}
+
+}  // namespace
+
+bool AcceptanceOn(const Program& p) {
+  return p.Row(row::AcceptOn) == 1;
+}
+
+bool StopOnFail(const Program& p) {
+  return p.Row(row::TolStopOnFail) == 1;
+}
+
+Tolerances TolerancesOf(const Program& p) {
+  const Tolerances d;
+  Tolerances t;
+  t.PeakPct = OrDefault(p.Row(row::TolPeakPct), d.PeakPct);
+  t.WidthPct = OrDefault(p.Row(row::TolWidthPct), d.WidthPct);
+  t.VelocityPct = OrDefault(p.Row(row::TolVelocityPct), d.VelocityPct);
+  t.BandInsidePct = OrDefault(p.Row(row::TolBandInsidePct), d.BandInsidePct);
+  t.BandOutsidePct = OrDefault(p.Row(row::TolBandOutsidePct), d.BandOutsidePct);
+  t.WindowBefore = OrDefault(p.Row(row::TolWindowBefore), d.WindowBefore);
+  t.WindowAfter = OrDefault(p.Row(row::TolWindowAfter), d.WindowAfter);
+  return t;
+}
+
+PulseRecord ReferencePulse(Program& p) {
+  auto& a = p.accept;
+  const float level = p.run.LevelFactor * p.plot.TestLevelG;
+  const bool negative = p.Row(row::Polarity) == 2;
+  for (int i = 0; i < kRecord; ++i) {
+    // In single precision, as the abort band is drawn.
+    const float v = static_cast<float>(level * 0.0125 * p.wave.ReferencePulse[i]);
+    a.Reference[i] = negative ? -v : v;
+  }
+  a.Response.fill(0);
+  PulseRecord r;
+  r.Reference = std::span<const float>(a.Reference.data(), kRecord);
+  r.Response = std::span<const float>(a.Response.data(), kRecord);
+  r.SampleRate = RecordSampleRate(p);
+  r.PulseSamples = p.wave.PulseSamples;
+  r.VelocityPerG = VelocityPerGSecond(p.Row(row::UnitSystem));
+  return r;
+}
+
+PulseRecord ProgramPulse(Program& p, int c) {
+  auto& a = p.accept;
+  const PulseRecord r = ReferencePulse(p);
+  const float scale = display::ChannelScale(p, c);
+  // A channel without a usable calibration reads as zero, as on the plot.
+  if (c >= 1 && c <= 16 && std::isfinite(scale) && scale != 0) {
+    const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
+    const int k = c <= 8 ? c - 1 : c - 9;
+    for (int i = 0; i < kRecord; ++i) {
+      const int32_t counts =
+          display::ScanSample(b, static_cast<long>(i) * p.daq.ScanStride + k) - p.daq.AdcZero;
+      a.Response[i] = static_cast<float>(counts / static_cast<double>(scale));
+    }
+  }
+  return r;
+}
+
+AcceptanceResult JudgeChannel(Program& p, int c) {
+  return JudgePulse(ProgramPulse(p, c), TolerancesOf(p));
+}
+
+std::string VerdictText(const AcceptanceResult& r) {
+  if (r.verdict == Verdict::Pass) return "TOLERANCE PASS";
+  return std::string("TOLERANCE FAIL - ") + VerdictName(r.verdict) + " " +
+         std::to_string(common::ToInt32(VerdictFigure(r))) + " %";
+}
+
+void ShowVerdict(Program& p) {
+  auto& l = p.win.Lbl(ui::LabelId::lblAccept);
+  const auto& a = p.accept;
+  l.Visible = AcceptanceOn(p) && a.Judged;
+  if (!a.Judged) return;
+  l.Caption = VerdictText(a.Channel1);
+  l.ForeColor = a.Channel1.verdict == Verdict::Pass ? kPassColor : ui::kRed;
+}
+
+bool AcceptPulse(Program& p) {
+  auto& a = p.accept;
+  a.Judged = false;
+  a.StoppedRun = false;
+  if (!AcceptanceOn(p)) return true;
+  a.Settings = TolerancesOf(p);
+  a.Channel1 = JudgeChannel(p, 1);
+  a.Judged = true;
+  ShowVerdict(p);
+  // A run that a trip has already stopped is not stopped twice.
+  if (a.Channel1.verdict == Verdict::Pass || !StopOnFail(p) || app::RunStateOf(p) == app::Run::Idle)
+    return true;
+  a.StoppedRun = true;
+  app::StopTest(p);
+  // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show.
+  if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);
+  p.platform.MessageBox(" " + VerdictText(a.Channel1), ui::Buttons::OK, ui::Icon::None,
+                        control::kTripTitle);
+  return false;
+}
+
+void ToleranceBand(Program& p, BandLines& out) {
+  const PulseRecord r = ProgramPulse(p, 1);
+  const Tolerances tol = TolerancesOf(p);
+  const AcceptanceResult j = JudgePulse(r, tol);
+  out.First = 0;
+  out.Last = -1;
+  const int n = static_cast<int>(r.Reference.size());
+  for (int i = 0; i < n; ++i) {
+    const double half = BandHalfWidth(r, tol, j.NominalPeakG, i);
+    const int at = i + j.ShiftSamples;
+    if (half < 0 || at < 0 || at >= profile::kWaveSamples) continue;
+    if (out.Last < out.First) out.First = at;
+    out.Last = at;
+    out.Upper[at] = static_cast<float>(r.Reference[i] + half);
+    out.Lower[at] = static_cast<float>(r.Reference[i] - half);
+  }
+}
+
+}  // namespace analysis

@@ -1,0 +1,14 @@
+#pragma once
+// Test Setup > Tolerance...: every acceptance setting in one dialog.
+#include "app/program.h"
+
+namespace analysis {
+
+inline constexpr const char* kToleranceTitle = "Pulse Acceptance Tolerances";
+
+// Shows the dialog with the settings in force; on OK every number is checked against its
+// range (an " Out Of Bounds" box names the first one outside and the dialog comes back with
+// what was typed) and all are stored together. Cancel changes nothing.
+void AskTolerances(Program& p);
+
+}  // namespace analysis
