@@ -8,6 +8,7 @@
 #include "display/state.h"
 #include "files/state.h"
 #include "print/state.h"
+#include "procedure/state.h"
 #include "profile/record.h"
 #include "profile/wave.h"
 #include "ui/platform.h"
@@ -29,6 +30,7 @@ struct Program {
   display::State plot;
   print::State print;
   analysis::State srs;
+  procedure::State procedure;
 
   float& Row(int r) { return profile.Record.Value[r]; }
   float Row(int r) const { return profile.Record.Value[r]; }

@@ -67,7 +67,7 @@ void Rect(ui::Printer& pr, double x1, double y1, double x2, double y2) {
 }
 
 void Put(Program& p, double fx, double fy, const std::string& text, int screenColor) {
-  p.platform.GetPrinter().Text(fx * W(p), fy * H(p), text, PrintInk(p, screenColor));
+  Paper(p).Text(fx * W(p), fy * H(p), text, PrintInk(p, screenColor));
 }
 
 // Segments of one trace from point first-1 (value 0) onwards; the trace ends at the first
@@ -75,7 +75,7 @@ void Put(Program& p, double fx, double fy, const std::string& text, int screenCo
 using display::Points;
 
 void Trace(Program& p, const Points& v, int first, int last, double s, int screenColor) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const int ink = PrintInk(p, screenColor);
   const double right = kBoxRight * W(p);
   double x0 = PageX(p, first - 1), y0 = PageY(p, 0, s);
@@ -128,7 +128,7 @@ void TestProfile(Program& p) {
 // The band around the reference over the main pulse, spread about the zero line of the
 // box and kept inside the box.
 void AbortLimits(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const int ink = PrintInk(p, color::White);
   const double h = H(p), zero = kZeroLine * h, right = kBoxRight * W(p);
   const double g = std::exp(0.115 * p.Row(row::AbortLevelDb));
@@ -174,7 +174,7 @@ void DriveWaveform(Program& p) {
 
 // The spectrum as the last screen drawing left it, one connected line of single bins.
 void Spectrum(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const int ink = Colours(p) ? color::Red : color::Black;
   const double w = W(p), h = H(p), yz = YZoomOf(p);
   auto y = [&](double v) { return std::fmax(h * (kBoxBottom - v * 0.003 / yz), kBoxTop * h); };
@@ -192,7 +192,7 @@ void Spectrum(Program& p) {
 }
 
 void EndPage(Program& p) {
-  if (!p.platform.GetPrinter().EndDoc()) throw common::RunError(kPrinterError, "Printer error");
+  if (!Paper(p).EndDoc()) throw common::RunError(kPrinterError, "Printer error");
   ++p.print.PagesPrinted;
 }
 
@@ -215,7 +215,7 @@ double PageY(const Program& p, double v, double s) {
 }
 
 void DrawPrintFrame(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   double w = pr.PageWidth(), h = pr.PageHeight();
   // The page size is kept as 16-bit integers; a printer whose units do not fit is given
   // a scale that does, with the same proportions.
@@ -267,7 +267,7 @@ void DrawPrintFrame(Program& p) {
 }
 
 void PrintReportText(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   auto& win = p.win;
   auto cap = [&](LabelId id) { return win.Lbl(id).Caption; };
   const auto& rec = p.profile.Record;
@@ -360,7 +360,7 @@ void PrintReportText(Program& p) {
 
 void PrintPlot(Program& p) {
   auto& w = p.win;
-  p.platform.GetPrinter().SetLineWidth(kTracePen);
+  Paper(p).SetLineWidth(kTracePen);
   if (w.Checked(MenuId::mnuViewTest)) {
     TestProfile(p);
     if (w.Checked(MenuId::mnuViewAbort)) AbortLimits(p);
@@ -376,7 +376,7 @@ void PrintPlot(Program& p) {
 }
 
 void PrintReport(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   // A page that failed is gone with its document, so Retry prints the whole page again.
   common::RetryCancel(p.platform, [&] {
     pr.SetIntSetting(kPageLayout);
