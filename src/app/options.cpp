@@ -12,7 +12,7 @@ namespace app {
 
 namespace {
 
-enum class Opt { NoSplash, StartupTime, Srs, Custom, Q, Help, Version };
+enum class Opt { NoSplash, StartupTime, Srs, Custom, Q, Procedure, Headless, Help, Version };
 
 struct OptionDoc {
   Opt Id;
@@ -40,6 +40,15 @@ constexpr OptionDoc kOptions[] = {
     {Opt::Q, "--q", nullptr, "Q",
      "With --srs: the quality factor of the spectrum's oscillators, 2 to 50 (default: the "
      "profile's, 10 when it holds none)."},
+    {Opt::Procedure, "--procedure", nullptr, "FILE",
+     "Open the window and run the test procedure FILE (a TOML file of steps, each a profile "
+     "with its level, polarity, pulses, period, pre-test and equalisation, or a pause for the "
+     "operator); the whole file is checked before anything is driven, and one PDF report is "
+     "written beside it (or where its report key says)."},
+    {Opt::Headless, "--headless", nullptr, nullptr,
+     "With --procedure: run without a window, on the board driver (or demo mode), printing one "
+     "line per pulse on standard error; a pause prints its text and waits for a line on "
+     "standard input. SIGINT and SIGTERM abort the run."},
     {Opt::Help, "--help", "-h", nullptr, "Print this help and exit."},
     {Opt::Version, "--version", nullptr, nullptr, "Print the version and exit."},
 };
@@ -72,7 +81,11 @@ constexpr const char* kWorkFolder =
     "file KRX8Cal.Dat when they are missing there. Profiles, calibration factors, reports and "
     "test data are read and written in the working folder.";
 
-constexpr const char* kExitStatus = "0 on success, 2 on a wrong command line.";
+constexpr const char* kExitStatus =
+    "0 on success, 2 on a wrong command line. With --procedure: 0 when every step completed "
+    "and every pulse passed, 1 when a step failed, tripped, hit a board error or was aborted, "
+    "2 when the procedure file was refused, 3 when it stopped at a pause with nobody to "
+    "answer.";
 
 constexpr size_t kShownArgument = 60;
 
@@ -172,7 +185,7 @@ std::string Roff(std::string_view text) {
 
 Options ParseOptions(int argc, const char* const* argv) {
   Options o;
-  bool help = false, version = false, srsOnly = false;
+  bool help = false, version = false, srsOnly = false, headless = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
     std::string_view name = arg, value;
@@ -218,15 +231,27 @@ Options ParseOptions(int argc, const char* const* argv) {
         if (!ParseQ(value, o.Q)) return Failure("--q needs a number, not '" + Shown(value) + "'");
         srsOnly = true;
         break;
+      case Opt::Procedure:
+        o.ProcedureFile = value;
+        break;
+      case Opt::Headless:
+        headless = true;
+        break;
     }
   }
   if (srsOnly && o.SrsProfileFile.empty()) return Failure("--custom and --q go with --srs");
+  if (headless && o.ProcedureFile.empty()) return Failure("--headless goes with --procedure");
+  if (!o.ProcedureFile.empty() && !o.SrsProfileFile.empty())
+    return Failure("--procedure and --srs are two different commands");
+  o.Headless = headless;
   if (help)
     o.Action = OptionAction::Help;
   else if (version)
     o.Action = OptionAction::Version;
   else if (!o.SrsProfileFile.empty())
     o.Action = OptionAction::Srs;
+  else if (!o.ProcedureFile.empty())
+    o.Action = OptionAction::Procedure;
   return o;
 }
 

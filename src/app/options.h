@@ -6,7 +6,7 @@
 
 namespace app {
 
-enum class OptionAction { Run, Help, Version, Srs, Error };
+enum class OptionAction { Run, Help, Version, Srs, Procedure, Error };
 
 struct Options {
   OptionAction Action = OptionAction::Run;
@@ -15,6 +15,8 @@ struct Options {
   std::string SrsProfileFile;       // --srs
   std::string CustomWaveshapeFile;  // --custom, with --srs
   std::optional<double> Q;          // --q, with --srs; else the profile's
+  std::string ProcedureFile;        // --procedure
+  bool Headless = false;            // --headless, with --procedure
   std::string Error;                // one line, when Action is Error
 };
 

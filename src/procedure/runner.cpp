@@ -1,6 +1,7 @@
 #include "procedure/runner.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/sequencer.h"
@@ -295,7 +296,11 @@ bool Begin(Program& p, Procedure proc) {
   if (st.Pdf) st.Pdf->SetIntSetting(print::kPageLayout);
   for (auto& r : st.Steps) r.Page.MeasureWith(st.Pdf.get());
   st.Started = Now(p);
-  st.Mode = p.daq.DemoMode == 1.0f ? "demo mode" : "board driver " + p.daq.DriverPath;
+  const char* library = std::getenv("KRX8_DAQX_LIBRARY");
+  st.Mode = p.daq.DemoMode == 1.0f      ? "demo mode"
+            : !p.daq.DriverPath.empty() ? "board driver " + p.daq.DriverPath
+            : library && *library       ? "board driver " + std::string(library)
+                                        : "board driver libdaqx.so";
   std::error_code ec;
   st.WorkFolder = std::filesystem::current_path(ec).string();
   st.At = Phase::NextStep;
@@ -369,6 +374,10 @@ void RunProcedureCommand(Program& p) {
   std::string name = p.platform.OpenFileDialog(
       "KRX-8 Run Procedure", "Procedures (*.toml)|*.toml|All Files (*.*)|*.*", 1, pattern);
   if (name.empty() || name == pattern) return;
+  BeginFile(p, name);
+}
+
+bool BeginFile(Program& p, const std::string& name) {
   Procedure proc;
   std::vector<std::string> errors;
   if (!LoadProcedure(name, proc, errors)) {
@@ -376,9 +385,9 @@ void RunProcedureCommand(Program& p) {
     for (std::size_t i = 0; i < errors.size() && i < 12; ++i) text += "\r\n" + errors[i];
     if (errors.size() > 12) text += "\r\n...";
     p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
-    return;
+    return false;
   }
-  Begin(p, std::move(proc));
+  return Begin(p, std::move(proc));
 }
 
 }  // namespace procedure

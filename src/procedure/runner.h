@@ -18,8 +18,10 @@ bool Active(const Program& p);
 bool Finished(const Program& p);
 // Called by the entry point after every event: moves the procedure on.
 void AfterEvent(Program& p);
-// Test Run > Run Procedure...: a file dialog, the check, then Begin.
+// Test Run > Run Procedure...: a file dialog, then BeginFile.
 void RunProcedureCommand(Program& p);
+// Checks the file and begins it; a refused file gets one box listing its errors.
+bool BeginFile(Program& p, const std::string& path);
 
 // 0 every step completed and every pulse passed; 1 a step failed, tripped, hit a board
 // error or was aborted; 3 stopped at a pause with nobody to answer.
