@@ -63,6 +63,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
 
   // The pause's text, then a line from standard input; its end means nobody is there.
   ui::Answer PauseBox(const std::string& text, const std::string&) override {
+    ReportPulses();
     err_ << "krx8: PAUSE: " << OneLine(text) << " (press Enter to continue)" << std::endl;
     for (;;) {
       if (Interrupted()) return ui::Answer::Cancel;
