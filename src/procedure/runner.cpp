@@ -24,6 +24,9 @@ using app::Run;
 namespace {
 
 constexpr const char* kTitle = "KRX-8 Procedure";
+// The acceptance's own "stop the run on a FAIL" row; a step that goes on after a FAIL clears
+// it in memory so that the profile's setting does not stop it (the runner makes the stop).
+constexpr int kAcceptStopOnFailRow = 148;
 
 State& S(Program& p) {
   return p.procedure;
@@ -106,6 +109,7 @@ bool OpenStepProfile(Program& p, const Step& s) {
       static_cast<float>(std::clamp(amplitude, kMinAmplitudeG, kMaxAmplitudeG));
   if (s.Polar != Polarity::Profile)
     p.Row(row::Polarity) = s.Polar == Polarity::Negative ? 2.0f : 1.0f;
+  if (!s.StopOnFail) p.Row(kAcceptStopOnFailRow) = 0;
   p.Row(row::RepetitionMode) = 2;
   p.Row(row::TotalPulses) = static_cast<float>(std::clamp(s.PulsesToFire, kMinPulses, kMaxPulses));
   p.Row(row::RepetitionRate) =
@@ -241,6 +245,10 @@ void WhileRunning(Program& p) {
       return Finish(p, Ending::Failed, "acceptance FAIL - " + row.Verdict.Failing);
   }
   if (app::RunStateOf(p) == Run::FullLevel) return;
+  // The acceptance may have stopped the run on its own FAIL.
+  if (Stopped(p) && !r.Pulses.empty() && r.Pulses.back().Verdict.Judged &&
+      !r.Pulses.back().Verdict.Pass && !p.control.PulseFailed && p.control.TripCode == 0)
+    return Finish(p, Ending::Failed, "acceptance FAIL - " + r.Pulses.back().Verdict.Failing);
   if (ClassifyStop(p)) return;
   if (r.Fired < s.PulsesToFire) return Finish(p, Ending::Aborted, "");
   r.Ended = "completed";

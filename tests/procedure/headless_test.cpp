@@ -3,8 +3,11 @@
 
 #include <unistd.h>
 
+#include <fstream>
 #include <sstream>
 
+#include "procedure/report.h"
+#include "procedure/runner.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "support/daqsim_fixture.h"
@@ -135,6 +138,36 @@ TEST_F(HeadlessProcedure, RefusedPausedAndSignalledRunsEndWithTheirOwnStatus) {
   EXPECT_EQ(Run(paused), 1) << err_;
   EXPECT_NE(err_.find("procedure ABORTED"), std::string::npos) << err_;
   EXPECT_EQ(Lines(", full level, "), 0) << err_;
+}
+
+// In virtual time on a board whose acquisitions take 800 ms: an Abort from the remote-control
+// file in the middle of the second full-level pulse stops the procedure within 100 ms.
+TEST_F(HeadlessProcedure, AnAbortInTheMiddleOfAPulseStopsTheProcedureWithin100Ms) {
+  Sim({{"DAQSIM_BUSY_POLLS", "80"}});
+  ui::HeadlessPlatform pf;
+  auto prof = std::make_unique<Program>(pf);
+  profile::SetProfileDefaults(*prof);
+  prof->Row(row::InterfaceType) = 1;
+  prof->Row(row::SoftwareRemote) = 1;
+  WriteFile(dir_ / "KRXFileC.001", profile::ProfileText(prof->profile.Record));
+  WriteFile(dir_ / "run.toml", "[[step]]\nprofile = \"KRXFileC.001\"\npulses = 5\nperiod = 1\n");
+  StartWith(1);
+  ASSERT_TRUE(procedure::BeginFile(p, dir_ / "run.toml"));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  while (p.procedure.Steps[0].Fired < 1 && h.plat.NowMs < 60000) h.Advance(10);
+  ASSERT_EQ(p.procedure.Steps[0].Fired, 1);
+  // The next pulse starts a period after the last one did, and takes 800 ms.
+  const double abortAt = h.plat.NowMs + 600;
+  h.AtDo(abortAt, [] { std::ofstream("KRXControl.dat") << "2,\"\",0\r\n"; });
+  h.Advance(abortAt + 100 - h.plat.NowMs);
+  EXPECT_LE(h.plat.NowMs, abortAt + 100);
+  EXPECT_TRUE(procedure::Finished(p));
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  EXPECT_EQ(p.procedure.Steps[0].Fired, 1);
+  EXPECT_EQ(Q("DriveLevel"), 0);
+  EXPECT_FALSE(Q("DacPlaying"));
+  EXPECT_EQ(procedure::OverallVerdict(p), "ABORTED");
+  EXPECT_TRUE(p.procedure.ReportWritten);
 }
 
 }  // namespace
