@@ -82,10 +82,10 @@ constexpr const char* kWorkFolder =
     "test data are read and written in the working folder.";
 
 constexpr const char* kExitStatus =
-    "0 on success, 2 on a wrong command line. With --procedure: 0 when every step completed "
-    "and every pulse passed, 1 when a step failed, tripped, hit a board error or was aborted, "
-    "2 when the procedure file was refused, 3 when it stopped at a pause with nobody to "
-    "answer.";
+    "0 on success, 2 on a wrong command line. With --procedure --headless: 0 when every step "
+    "completed and every pulse passed, 1 when a step failed, tripped, hit a board error or was "
+    "aborted, 2 when the procedure file was refused, 3 when it stopped at a pause with nobody "
+    "to answer.";
 
 constexpr size_t kShownArgument = 60;
 
