@@ -151,7 +151,7 @@ bool HandleEvent(Program& p, const Event& e) {
   }
   // A running procedure takes its next step once the event's own work is done, as an
   // operator at the window would.
-  if (procedure::Active(p) && !p.run.Ended) Guarded(p, [&] { procedure::AfterEvent(p); });
+  if (procedure::Active(p)) Guarded(p, [&] { procedure::AfterEvent(p); });
   return true;
 }
 

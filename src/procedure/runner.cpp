@@ -61,8 +61,9 @@ void Finish(Program& p, Ending end, const std::string& why) {
   if (s.StepIndex < s.Steps.size() && s.Steps[s.StepIndex].Ended.empty())
     s.Steps[s.StepIndex].Ended = why.empty() ? EndingText(end) : why;
   s.Finished = Now(p);
-  // Whatever ended it, nothing goes on playing.
-  if (app::RunStateOf(p) != Run::Idle || end != Ending::Completed) app::StopTest(p);
+  // Whatever ended it, nothing goes on playing (the end of the program has seen to that).
+  if (!p.run.Ended && (app::RunStateOf(p) != Run::Idle || end != Ending::Completed))
+    app::StopTest(p);
   MarkHistory(p, "", "");
   SetStatus(p, std::string("PROCEDURE ") + EndingText(end) + (why.empty() ? "" : " - " + why));
   WriteReport(p);
@@ -323,6 +324,8 @@ bool Finished(const Program& p) {
 }
 
 void AfterEvent(Program& p) {
+  // The window was closed in the middle: the report still tells what was done.
+  if (p.run.Ended) return Finish(p, Ending::Aborted, "the program was closed");
   try {
     switch (S(p).At) {
       case Phase::NextStep:

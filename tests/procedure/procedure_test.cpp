@@ -284,6 +284,15 @@ TEST_F(ProcedureRun, AnAbortBetweenPulsesStopsAtOnceAndTheReportSaysAborted) {
   EXPECT_EQ(procedure::ExitStatus(p), 1);
   EXPECT_EQ(procedure::OverallVerdict(p), "ABORTED");
   EXPECT_EQ(Pdf().Docs, 1);
+
+  // Closing the window in the middle still writes the report.
+  ASSERT_TRUE(procedure::Begin(p, proc_));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  h.Advance(5000);
+  h.Send(app::Event::Of(app::EventKind::Unload));
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  EXPECT_EQ(p.procedure.EndText, "the program was closed");
+  EXPECT_EQ(Pdf().Docs, 1);
 }
 
 TEST_F(ProcedureRun, ARefusedFileDrivesNothingAndSaysWhy) {
