@@ -100,6 +100,7 @@ bool SameKey(const KnownGain& g, const Step& s) {
 
 // Opens the step's profile as File > Open does, then sets its overrides in memory.
 bool OpenStepProfile(Program& p, const Step& s) {
+  p.profile.ProfileFileName = s.Profile;
   p.profile.Record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
   if (!profile::ReadProfile(p, s.Profile)) return false;
   if (!s.Waveshape.empty() && !profile::ReadCustomShape(p, s.Waveshape)) return false;

@@ -219,6 +219,7 @@ pulses = 1
   EXPECT_NE(Summary().find("3. Y half: KRXFileC.002, 50 %, pulses 1 of 1"), std::string::npos)
       << Summary();
   EXPECT_EQ(p.win.Lbl(ui::LabelId::lblStatus).Caption, "PROCEDURE COMPLETED");
+  EXPECT_EQ(p.profile.ProfileFileName, dir_ / "KRXFileC.002");  // as File > Open names it
 }
 
 TEST_F(ProcedureRun, ATripStopsTheProcedureAndTheLaterStepsDoNotRun) {
