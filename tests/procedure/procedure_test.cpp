@@ -268,6 +268,10 @@ profile = "KRXFileC.002"
   EXPECT_EQ(procedure::OverallVerdict(p), "ABORTED");
   EXPECT_GT(fired_.size(), before);
   EXPECT_FALSE(p.procedure.Steps[2].Ran);
+
+  RunToEnd();  // Continue
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Completed);
+  EXPECT_EQ(p.procedure.Steps[2].Fired, 1);
 }
 
 TEST_F(ProcedureRun, AnAbortBetweenPulsesStopsAtOnceAndTheReportSaysAborted) {
