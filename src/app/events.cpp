@@ -8,6 +8,7 @@
 #include "app/wait.h"
 #include "common/error_box.h"
 #include "display/axes.h"
+#include "procedure/runner.h"
 
 namespace app {
 namespace {
@@ -85,6 +86,8 @@ void Dispatch(Program& p, const Event& e) {
     case EventKind::Unload:
       Unload(p);
       break;
+    case EventKind::Procedure:
+      break;
   }
 }
 
@@ -146,6 +149,9 @@ bool HandleEvent(Program& p, const Event& e) {
     p.run.AbortRequested = false;
     Guarded(p, [&] { StopTest(p); });
   }
+  // A running procedure takes its next step once the event's own work is done, as an
+  // operator at the window would.
+  if (procedure::Active(p)) Guarded(p, [&] { procedure::AfterEvent(p); });
   return true;
 }
 

@@ -15,7 +15,9 @@ enum class EventKind {
   Timer,
   PlotMouseDown,
   ImageClick,
-  Unload
+  Unload,
+  // Nothing of its own: lets a procedure that was just given move on (see AfterEvent).
+  Procedure
 };
 
 struct Event {

@@ -12,7 +12,7 @@ namespace app {
 
 namespace {
 
-enum class Opt { NoSplash, StartupTime, Srs, Accept, Custom, Q, Help, Version };
+enum class Opt { NoSplash, StartupTime, Srs, Accept, Custom, Q, Procedure, Headless, Help, Version };
 
 struct OptionDoc {
   Opt Id;
@@ -45,6 +45,15 @@ constexpr OptionDoc kOptions[] = {
     {Opt::Q, "--q", nullptr, "Q",
      "With --srs: the quality factor of the spectrum's oscillators, 2 to 50 (default: the "
      "profile's, 10 when it holds none)."},
+    {Opt::Procedure, "--procedure", nullptr, "FILE",
+     "Open the window and run the test procedure FILE (a TOML file of steps, each a profile "
+     "with its level, polarity, pulses, period, pre-test and equalisation, or a pause for the "
+     "operator); the whole file is checked before anything is driven, and one PDF report is "
+     "written beside it (or where its report key says)."},
+    {Opt::Headless, "--headless", nullptr, nullptr,
+     "With --procedure: run without a window, on the board driver (or demo mode), printing one "
+     "line per pulse on standard error; a pause prints its text and waits for a line on "
+     "standard input. SIGINT and SIGTERM abort the run."},
     {Opt::Help, "--help", "-h", nullptr, "Print this help and exit."},
     {Opt::Version, "--version", nullptr, nullptr, "Print the version and exit."},
 };
@@ -79,7 +88,10 @@ constexpr const char* kWorkFolder =
 
 constexpr const char* kExitStatus =
     "0 on success, 2 on a wrong command line or a file that cannot be read; --accept exits "
-    "with 1 when channel 1 fails.";
+    "with 1 when channel 1 fails. With --procedure --headless: 0 when every step "
+    "completed and every pulse passed, 1 when a step failed, tripped, hit a board error or was "
+    "aborted, 2 when the procedure file was refused, 3 when it stopped at a pause with nobody "
+    "to answer.";
 
 constexpr size_t kShownArgument = 60;
 
@@ -179,7 +191,7 @@ std::string Roff(std::string_view text) {
 
 Options ParseOptions(int argc, const char* const* argv) {
   Options o;
-  bool help = false, version = false, srsOnly = false, custom = false;
+  bool help = false, version = false, srsOnly = false, custom = false, headless = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
     std::string_view name = arg, value;
@@ -228,6 +240,12 @@ Options ParseOptions(int argc, const char* const* argv) {
         if (!ParseQ(value, o.Q)) return Failure("--q needs a number, not '" + Shown(value) + "'");
         srsOnly = true;
         break;
+      case Opt::Procedure:
+        o.ProcedureFile = value;
+        break;
+      case Opt::Headless:
+        headless = true;
+        break;
     }
   }
   if (!o.SrsProfileFile.empty() && !o.AcceptDataFile.empty())
@@ -235,6 +253,10 @@ Options ParseOptions(int argc, const char* const* argv) {
   if (srsOnly && o.SrsProfileFile.empty()) return Failure("--q goes with --srs");
   if (custom && o.SrsProfileFile.empty() && o.AcceptDataFile.empty())
     return Failure("--custom goes with --srs or --accept");
+  if (headless && o.ProcedureFile.empty()) return Failure("--headless goes with --procedure");
+  if (!o.ProcedureFile.empty() && (!o.SrsProfileFile.empty() || !o.AcceptDataFile.empty()))
+    return Failure("--procedure, --srs and --accept are different commands");
+  o.Headless = headless;
   if (help)
     o.Action = OptionAction::Help;
   else if (version)
@@ -243,6 +265,8 @@ Options ParseOptions(int argc, const char* const* argv) {
     o.Action = OptionAction::Srs;
   else if (!o.AcceptDataFile.empty())
     o.Action = OptionAction::Accept;
+  else if (!o.ProcedureFile.empty())
+    o.Action = OptionAction::Procedure;
   return o;
 }
 

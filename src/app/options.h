@@ -6,7 +6,7 @@
 
 namespace app {
 
-enum class OptionAction { Run, Help, Version, Srs, Accept, Error };
+enum class OptionAction { Run, Help, Version, Srs, Accept, Procedure, Error };
 
 struct Options {
   OptionAction Action = OptionAction::Run;
@@ -16,6 +16,8 @@ struct Options {
   std::string AcceptDataFile;       // --accept
   std::string CustomWaveshapeFile;  // --custom, with --srs or --accept
   std::optional<double> Q;          // --q, with --srs; else the profile's
+  std::string ProcedureFile;        // --procedure
+  bool Headless = false;            // --headless, with --procedure
   std::string Error;                // one line, when Action is Error
 };
 

@@ -9,6 +9,7 @@
 #include "display/state.h"
 #include "files/state.h"
 #include "print/state.h"
+#include "procedure/state.h"
 #include "profile/record.h"
 #include "profile/wave.h"
 #include "ui/platform.h"
@@ -31,6 +32,7 @@ struct Program {
   print::State print;
   analysis::State srs;
   analysis::AcceptState accept;
+  procedure::State procedure;
 
   float& Row(int r) { return profile.Record.Value[r]; }
   float Row(int r) const { return profile.Record.Value[r]; }

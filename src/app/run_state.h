@@ -17,6 +17,8 @@ struct RunState {
   bool AbortRequested = false;
   double LastAbortPollMs = -1e18;  // when a wait last read the remote Abort sources
   bool Ended = false;              // the program has ended
+  // StopTest calls since start-up, never reset: a procedure notices a stop it did not ask for.
+  int64_t Stops = 0;
   // Printer settings saved at start-up and restored at exit.
   int SavedPrinterInt = 0;
   float SavedPrinterFloat = 0;

@@ -15,6 +15,7 @@
 #include "files/data_file.h"
 #include "files/report_file.h"
 #include "print/report_page.h"
+#include "procedure/runner.h"
 
 namespace app {
 
@@ -241,6 +242,9 @@ bool OnRunMenu(Program& p, ui::MenuId id, int) {
       return true;
     case MenuId::mnuRunAbort:
       StopTest(p);
+      return true;
+    case MenuId::mnuRunProcedure:
+      procedure::RunProcedureCommand(p);
       return true;
     default:
       return false;

@@ -55,6 +55,7 @@ void ClearRunStatus(Program& p) {
 }  // namespace
 
 void StopTest(Program& p) {
+  ++p.run.Stops;
   auto& w = p.win;
   // An armed equalisation is cancelled, as is a transient capture waiting for its event.
   w.SetTimerEnabled(ui::TimerId::tmrTimer1, false);

@@ -23,7 +23,9 @@ bool CapturePulse(Program& p) {
     p.control.PulseSource(p);
   else
     CaptureAndAnalyze(p);
-  return !p.control.PulseFailed;
+  if (p.control.PulseFailed) return false;
+  ++p.control.Captures;
+  return true;
 }
 
 namespace {

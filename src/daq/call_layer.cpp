@@ -238,6 +238,7 @@ void ReportAcquisitionError(Program& p, const RoutinePrefixes& prefixes,
   }
   // The operator now knows the board fails: later line writes of this event say no more.
   p.daq.LineErrorShown = true;
+  p.daq.LastBoardError = text;
   p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, "Error!");
 }
 
@@ -247,6 +248,7 @@ void ReportBoardFailure(Program& p, int32_t code) {
   int32_t last = p.daq.DaqLastError;
   std::string text = "DaqX Error : " + std::to_string(code) + "\n" + FormatDaqError(p, code);
   p.daq.DaqLastError = last;
+  p.daq.LastBoardError = text;
   p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, "Error!");
 }
 

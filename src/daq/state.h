@@ -46,6 +46,7 @@ struct State {
   // is reported once per event and the sequence goes on.
   int RoutineDepth = 0;
   bool LineErrorShown = false;
+  std::string LastBoardError;  // the text of the last board error box
   // A transient capture is armed and fired; the housekeeping tick polls it.
   bool TransientArmed = false;
 

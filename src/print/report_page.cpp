@@ -77,7 +77,7 @@ void Rect(ui::Printer& pr, double x1, double y1, double x2, double y2) {
 }
 
 void Put(Program& p, double fx, double fy, const std::string& text, int screenColor) {
-  p.platform.GetPrinter().Text(fx * W(p), fy * H(p), text, PrintInk(p, screenColor));
+  Paper(p).Text(fx * W(p), fy * H(p), text, PrintInk(p, screenColor));
 }
 
 // A motion legend; on a monochrome page followed by the pattern its trace is printed in.
@@ -85,7 +85,7 @@ void PutMotion(Program& p, double fx, double fy, const std::string& text, int sc
                const char* pattern) {
   Put(p, fx, fy, text, screenColor);
   if (Colours(p)) return;
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const double wide = pr.TextWidth(text + " ");
   pr.Text(fx * W(p) + (wide > 0 ? wide : 0.2 * W(p)), fy * H(p), pattern, color::Black);
 }
@@ -96,7 +96,7 @@ using display::Points;
 
 void Trace(Program& p, const Points& v, int first, int last, double s, int screenColor,
            ui::LineStyle monoStyle = ui::LineStyle::Solid) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const int ink = PrintInk(p, screenColor);
   const double right = kBoxRight * W(p);
   // All black on a monochrome page: the motion traces keep apart by their patterns.
@@ -154,7 +154,7 @@ void TestProfile(Program& p) {
 // The band around the reference over the main pulse, spread about the zero line of the
 // box and kept inside the box.
 void AbortLimits(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const int ink = PrintInk(p, color::White);
   const double h = H(p), zero = kZeroLine * h, right = kBoxRight * W(p);
   const double g = std::exp(0.115 * p.Row(row::AbortLevelDb));
@@ -196,7 +196,7 @@ void ResponseChannel(Program& p, int c) {
 void ToleranceBand(Program& p) {
   analysis::BandLines band;
   analysis::ToleranceBand(p, band);
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const int ink = PrintInk(p, color::Green);
   const double right = kBoxRight * W(p);
   for (int i = band.First + 1; i <= band.Last; ++i) {
@@ -217,7 +217,7 @@ std::string Fixed(double v, int decimals) {
 // status block.
 void AcceptanceBlock(Program& p) {
   if (!analysis::AcceptanceOn(p)) return;
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   pr.SetFontSize(kSmallPoints);
   const auto t = analysis::TolerancesOf(p);
   const auto& a = p.accept;
@@ -256,7 +256,7 @@ void DriveWaveform(Program& p) {
 
 // The spectrum as the last screen drawing left it, one connected line of single bins.
 void Spectrum(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const int ink = Colours(p) ? color::Red : color::Black;
   const double w = W(p), h = H(p), yz = YZoomOf(p);
   auto y = [&](double v) { return std::fmax(h * (kBoxBottom - v * 0.003 / yz), kBoxTop * h); };
@@ -274,7 +274,7 @@ void Spectrum(Program& p) {
 }
 
 void EndPage(Program& p) {
-  if (!p.platform.GetPrinter().EndDoc()) throw common::RunError(kPrinterError, "Printer error");
+  if (!Paper(p).EndDoc()) throw common::RunError(kPrinterError, "Printer error");
   ++p.print.PagesPrinted;
 }
 
@@ -297,7 +297,7 @@ double PageY(const Program& p, double v, double s) {
 }
 
 void DrawPrintFrame(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   double w = pr.PageWidth(), h = pr.PageHeight();
   // The page size is kept as 16-bit integers; a printer whose units do not fit is given
   // a scale that does, with the same proportions.
@@ -349,7 +349,7 @@ void DrawPrintFrame(Program& p) {
 }
 
 void PrintReportText(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   auto& win = p.win;
   auto cap = [&](LabelId id) { return win.Lbl(id).Caption; };
   const auto& rec = p.profile.Record;
@@ -443,7 +443,7 @@ void PrintReportText(Program& p) {
 
 void PrintPlot(Program& p) {
   auto& w = p.win;
-  p.platform.GetPrinter().SetLineWidth(kTracePen);
+  Paper(p).SetLineWidth(kTracePen);
   if (w.Checked(MenuId::mnuViewTest)) {
     TestProfile(p);
     if (w.Checked(MenuId::mnuViewAbort)) AbortLimits(p);
@@ -461,7 +461,7 @@ void PrintPlot(Program& p) {
 }
 
 void PrintReport(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   // A page that failed is gone with its document, so Retry prints the whole page again.
   common::RetryCancel(p.platform, [&] {
     pr.SetIntSetting(kPageLayout);

@@ -5,6 +5,11 @@
 
 namespace print {
 
+// The printer the page's parts draw on: the kept-page target when set, else the platform's.
+inline ui::Printer& Paper(Program& p) {
+  return p.print.Target ? *p.print.Target : p.platform.GetPrinter();
+}
+
 // One page, or the window's image while a saved report picture is shown. A failed page
 // gets the Retry/Cancel box; Retry prints the whole page again.
 void PrintReport(Program& p);

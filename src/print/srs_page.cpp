@@ -18,7 +18,7 @@ constexpr double kGridPen = 0.25, kTracePen = 0.75;
 }  // namespace
 
 void PrintMaximaxSrs(Program& p) {
-  auto& pr = p.platform.GetPrinter();
+  auto& pr = Paper(p);
   const double w = p.plot.PlotWidth, h = p.plot.PlotHeight;
   // The spectra of the data as it stands, the same the screen draws.
   analysis::ComputeProgramSrs(p, display::MaximaxChannels(p));

@@ -3,9 +3,12 @@
 #include <QElapsedTimer>
 #include <QIcon>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "analysis/accept_command.h"
 #include "analysis/srs_command.h"
@@ -13,9 +16,38 @@
 #include "app/options.h"
 #include "app/startup.h"
 #include "app/work_folder.h"
+#include "procedure/headless.h"
+#include "procedure/runner.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/splash.h"
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+void OnStopSignal(int) {
+  stopRequested = 1;
+}
+
+// A procedure without a window: Qt only writes the report's PDF, on the offscreen platform.
+int RunProcedureHeadless(int argc, char** argv, const std::string& file) {
+  struct sigaction sa {};
+  sa.sa_handler = OnStopSignal;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication qapp(argc, argv);
+  procedure::HeadlessSetup setup;
+  setup.File = file;
+  setup.Stop = &stopRequested;
+  setup.Pdf = [](const std::string& path) -> std::unique_ptr<ui::Printer> {
+    return qtui::QtPrinter::PdfWriter(path, [] { return QImage(); });
+  };
+  return procedure::RunHeadless(setup, std::cerr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QElapsedTimer clock;
@@ -40,11 +72,20 @@ int main(int argc, char** argv) {
       return analysis::RunAcceptCommand(opts.AcceptDataFile, opts.CustomWaveshapeFile, std::cout,
                                         std::cerr);
     case app::OptionAction::Run:
+    case app::OptionAction::Procedure:
       break;
+  }
+  // The procedure's names are relative to where it was started, not to the working folder.
+  std::string procedureFile;
+  if (!opts.ProcedureFile.empty()) {
+    std::error_code ec;
+    procedureFile = std::filesystem::absolute(opts.ProcedureFile, ec).string();
+    if (ec) procedureFile = opts.ProcedureFile;
   }
   const bool noSplash = opts.NoSplash, reportStartup = opts.StartupTime;
   std::string why;
   if (!app::SettleWorkFolder(why)) std::fprintf(stderr, "krx8: %s\n", why.c_str());
+  if (opts.Headless) return RunProcedureHeadless(argc, argv, procedureFile);
 
   QApplication qapp(argc, argv);
   QApplication::setDesktopFileName("krx8");
@@ -59,7 +100,11 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "krx8: main window shown %lld ms after launch\n",
                    static_cast<long long>(clock.elapsed()));
     };
-  auto initialize = [&] { window.Forward(app::Event::Of(app::EventKind::SplashDone)); };
+  auto initialize = [&] {
+    window.Forward(app::Event::Of(app::EventKind::SplashDone));
+    if (!procedureFile.empty() && procedure::BeginFile(prog, procedureFile))
+      window.Forward(app::Event::Of(app::EventKind::Procedure));
+  };
   if (noSplash) {
     QTimer::singleShot(0, initialize);
   } else {

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -24,6 +25,23 @@ namespace qtui {
 
 QtPlatform::QtPlatform()
     : printer_([this] { return canvas_.Picture(); }), rng_(std::random_device{}()) {}
+
+ui::Answer QtPlatform::PauseBox(const std::string& text, const std::string& title) {
+  SyncWindow();
+  QMessageBox box(Parent());
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setText(QString::fromStdString(text));
+  box.setIcon(QMessageBox::Information);
+  QPushButton* go = box.addButton("Continue", QMessageBox::AcceptRole);
+  box.addButton("Abort", QMessageBox::RejectRole);
+  box.setDefaultButton(go);
+  box.exec();
+  return box.clickedButton() == go ? ui::Answer::OK : ui::Answer::Cancel;
+}
+
+std::unique_ptr<ui::Printer> QtPlatform::PdfPrinter(const std::string& path) {
+  return QtPrinter::PdfWriter(path, [this] { return canvas_.Picture(); });
+}
 
 QWidget* QtPlatform::Parent() const {
   return window_ && window_->isVisible() ? window_ : nullptr;

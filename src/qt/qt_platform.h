@@ -40,6 +40,8 @@ class QtPlatform : public ui::Platform {
   void EndProgram() override;
   ui::Canvas& PlotCanvas() override { return canvas_; }
   ui::Printer& GetPrinter() override { return printer_; }
+  ui::Answer PauseBox(const std::string& text, const std::string& title) override;
+  std::unique_ptr<ui::Printer> PdfPrinter(const std::string& path) override;
 
  private:
   QWidget* Parent() const;

@@ -20,6 +20,18 @@ QtPrinter::QtPrinter(std::function<QImage()> plotImage)
   }
 }
 
+std::unique_ptr<QtPrinter> QtPrinter::PdfWriter(const std::string& path,
+                                                std::function<QImage()> plotImage) {
+  auto pr = std::make_unique<QtPrinter>(std::move(plotImage));
+  pr->printer_.setOutputFormat(QPrinter::PdfFormat);
+  pr->printer_.setOutputFileName(QString::fromStdString(path));
+  return pr;
+}
+
+void QtPrinter::NewPage() {
+  if (Painter()) printer_.newPage();
+}
+
 double QtPrinter::PageWidth() const {
   return sx2_ - sx1_;
 }

@@ -14,6 +14,9 @@ namespace qtui {
 class QtPrinter : public ui::Printer {
  public:
   explicit QtPrinter(std::function<QImage()> plotImage);
+  // A printer of its own writing a PDF document to `path`.
+  static std::unique_ptr<QtPrinter> PdfWriter(const std::string& path,
+                                              std::function<QImage()> plotImage);
   QPrinter& Device() { return printer_; }
 
   double PageWidth() const override;
@@ -24,6 +27,7 @@ class QtPrinter : public ui::Printer {
   void Text(double x, double y, const std::string& text, int color) override;
   void PrintPlotImage(double x, double y, double w, double h) override;
   bool EndDoc() override;
+  void NewPage() override;
   void SetLineWidth(double points) override;
   void SetLineStyle(ui::LineStyle style) override;
   double TextWidth(const std::string& text) const override;

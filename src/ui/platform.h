@@ -4,6 +4,7 @@
 // test platform implement it.
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,8 @@ class Printer {
   virtual void Text(double x, double y, const std::string& text, int color) = 0;
   virtual void PrintPlotImage(double x, double y, double w, double h) = 0;
   virtual bool EndDoc() = 0;  // false when the page could not be printed
+  // Ends the page and starts the next one of the same document.
+  virtual void NewPage() {}
   // Pen width of the lines that follow, in points.
   virtual void SetLineWidth(double points) { (void)points; }
   // Pattern of the lines that follow; a line that starts where the last one ended carries
@@ -136,6 +139,20 @@ class Platform {
 
   virtual Canvas& PlotCanvas() = 0;
   virtual Printer& GetPrinter() = 0;
+
+  // A procedure's pause: its text with Continue and Abort. OK is Continue, Cancel is
+  // Abort, No means nobody is there to answer.
+  virtual Answer PauseBox(const std::string& text, const std::string& title) {
+    return MessageBox(text, Buttons::OKCancel, Icon::Information, title) == Answer::OK
+               ? Answer::OK
+               : Answer::Cancel;
+  }
+  // A printer of its own writing a PDF document to `path`; none where the platform has no
+  // PDF writer.
+  virtual std::unique_ptr<Printer> PdfPrinter(const std::string& path) {
+    (void)path;
+    return nullptr;
+  }
 };
 
 }  // namespace ui

@@ -29,6 +29,12 @@ TEST(Options, ReadsSwitchesAndValuesInBothForms) {
   EXPECT_EQ(Parse({"--srs=a b"}).SrsProfileFile, "a b");
   EXPECT_FALSE(Parse({"--srs", "p"}).Q);  // the profile's
 
+  o = Parse({"--headless", "--procedure", "run.toml"});
+  EXPECT_EQ(o.Action, app::OptionAction::Procedure);
+  EXPECT_EQ(o.ProcedureFile, "run.toml");
+  EXPECT_TRUE(o.Headless);
+  EXPECT_FALSE(Parse({"--procedure=run.toml"}).Headless);  // the window runs it
+
   EXPECT_EQ(Parse({"--no-splash", "--help", "--version"}).Action, app::OptionAction::Help);
   EXPECT_EQ(Parse({"-h"}).Action, app::OptionAction::Help);
   EXPECT_EQ(Parse({"--srs", "p", "--version"}).Action, app::OptionAction::Version);
@@ -49,6 +55,8 @@ TEST(Options, RefusesAWrongCommandLineWithOneCleanLine) {
       {"--srs", "p", "--q", "1e999"},
       {"--q", "5"},
       {"--custom", "w"},
+      {"--headless"},
+      {"--procedure", "a.toml", "--srs", "p"},
       {"--\x1b]0;owned\x07\n\r--"
        "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}};
   for (const auto& args : wrong) {
@@ -63,9 +71,9 @@ TEST(Options, RefusesAWrongCommandLineWithOneCleanLine) {
 
 TEST(Options, HelpAndManualPageDescribeEveryOptionAndVariable) {
   const std::string help = app::HelpText(), man = app::ManPage();
-  for (std::string name :
-       {"--no-splash", "--startup-time", "--srs", "--custom", "--q", "--help", "--version",
-        "KRX8_DAQX_LIBRARY", "KRX8_PRINT_PDF", "KRX8_CONTROL_FILE", "~/.local/share/krx8"}) {
+  for (std::string name : {"--no-splash", "--startup-time", "--srs", "--custom", "--q",
+                           "--procedure", "--headless", "--help", "--version", "KRX8_DAQX_LIBRARY",
+                           "KRX8_PRINT_PDF", "KRX8_CONTROL_FILE", "~/.local/share/krx8"}) {
     EXPECT_NE(help.find(name), std::string::npos) << name;
     std::string roff;
     for (char c : name) roff += c == '-' ? std::string("\\-") : std::string(1, c);

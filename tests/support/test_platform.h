@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -88,6 +89,8 @@ class RecordingPrinter : public ui::Printer {
   ui::LineStyle Style = ui::LineStyle::Solid;
   void SetLineStyle(ui::LineStyle s) override { Style = s; }
   void PrintPlotImage(double, double, double, double) override { ++PlotImages; }
+  int NewPages = 0;
+  void NewPage() override { ++NewPages; }
   bool EndDoc() override {
     ++Docs;
     if (FailEndDocs > 0) {
@@ -191,6 +194,22 @@ class TestPlatform : public ui::Platform {
   void EndProgram() override { Ended = true; }
   ui::Canvas& PlotCanvas() override { return Plot; }
   ui::Printer& GetPrinter() override { return Paper; }
+  // A procedure's report: a recording printer per document, the paths asked for.
+  std::vector<std::string> PdfPaths;
+  std::unique_ptr<ui::Printer> PdfPrinter(const std::string& path) override {
+    PdfPaths.push_back(path);
+    return std::make_unique<RecordingPrinter>();
+  }
+  // Answers of the procedure's pause boxes, from the front; with none left, Continue.
+  std::deque<ui::Answer> PauseAnswers;
+  std::vector<std::string> Pauses;
+  ui::Answer PauseBox(const std::string& text, const std::string&) override {
+    Pauses.push_back(text);
+    if (PauseAnswers.empty()) return ui::Answer::OK;
+    ui::Answer a = PauseAnswers.front();
+    PauseAnswers.pop_front();
+    return a;
+  }
 
   // Boxes with this title.
   int CountBoxes(const std::string& title) const;

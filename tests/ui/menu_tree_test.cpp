@@ -28,8 +28,9 @@ TEST(MenuTree, TopMenusAndTheirItemsInOrder) {
                                       "&Save Profile", "Save Report", "Export Test Data",
                                       "Export SRS", "-", "Printer Setup", "Print Color",
                                       "&Print Report", "-", "E&xit"}));
-  EXPECT_EQ(ChildCaptions(MenuId::mnuRun),
-            (std::vector<std::string>{"&Equalize", "&Pretest", "&Start", "&Abort"}));
+  EXPECT_EQ(
+      ChildCaptions(MenuId::mnuRun),
+      (std::vector<std::string>{"&Equalize", "&Pretest", "&Start", "&Abort", "Run &Procedure..."}));
   EXPECT_EQ(ChildCaptions(MenuId::mnuHelp),
             (std::vector<std::string>{"&About Software", "What's New?", "Help File", "&Keyboard"}));
   EXPECT_EQ(ChildCaptions(MenuId::mnuShockShape),

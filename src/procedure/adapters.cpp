@@ -1,0 +1,29 @@
+#include "procedure/adapters.h"
+
+#include "analysis/acceptance.h"
+#include "app/program.h"
+
+namespace procedure {
+
+std::optional<PulseJudgement> LastPulseVerdict(const Program& p) {
+  if (!p.accept.Judged) return std::nullopt;
+  const analysis::AcceptanceResult& r = p.accept.Channel1;
+  PulseJudgement j;
+  j.Judged = true;
+  j.Pass = r.verdict == analysis::Verdict::Pass;
+  j.Failing = analysis::VerdictName(r.verdict);
+  j.PeakPct = r.PeakPct;
+  j.WidthPct = r.WidthPct;
+  j.VelocityPct = r.VelocityChangePct;
+  j.WorstBandPct = r.WorstBandPct;
+  return j;
+}
+
+// ADAPTER(history): to set the procedure and step of the history's run rows.
+void MarkHistory(Program& p, const std::string& procedureTitle, const std::string& step) {
+  (void)p;
+  (void)procedureTitle;
+  (void)step;
+}
+
+}  // namespace procedure

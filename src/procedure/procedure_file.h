@@ -1,0 +1,54 @@
+#pragma once
+// The procedure file: a title, a report name and a list of steps, each a profile run with
+// its overrides or a pause for the operator. The whole file is checked before anything is
+// driven; each error names the file, the line and the key.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace procedure {
+
+enum class Polarity { Profile, Positive, Negative };
+enum class EqualizeWhen { Auto, Always, Never };
+
+struct Step {
+  std::string Name;
+  std::string Pause;      // a pause step when not empty: its text for the operator
+  std::string Profile;    // resolved against the procedure file's folder
+  std::string Waveshape;  // custom shape file; empty keeps the shape in memory
+  Polarity Polar = Polarity::Profile;
+  double LevelPct = 100;         // of the profile's peak amplitude
+  std::optional<int> Pulses;     // default: the profile's number of pulses
+  std::optional<double> Period;  // seconds; default: the profile's repetition rate
+  bool Pretest = true;
+  EqualizeWhen Equalize = EqualizeWhen::Auto;
+  bool StopOnFail = true;
+  // From the profile file at load time: the pulses and period the step will use.
+  int PulsesToFire = 1;
+  double PeriodToUse = 1;
+};
+
+struct Procedure {
+  std::string Path;    // the procedure file as given
+  std::string Folder;  // its folder; relative names in it refer here
+  std::string Title;
+  std::string Report;  // the PDF, resolved
+  std::vector<Step> Steps;
+};
+
+// The bounds the operator's prompts apply, so that no file can ask for more.
+inline constexpr double kMinAmplitudeG = 0.5, kMaxAmplitudeG = 200;
+inline constexpr int kMinPulses = 1, kMaxPulses = 9999;
+inline constexpr double kMinPeriodS = 0.1, kMaxPeriodS = 999;
+inline constexpr std::size_t kMaxSteps = 1000;
+
+// Parses `text` as the file `path` and checks every value, every profile and waveshape it
+// names (read from the disk, relative to the file's folder). False with one line per error
+// in `errors` ("FILE:LINE: KEY: what is wrong").
+bool ParseProcedure(std::string_view text, const std::string& path, Procedure& out,
+                    std::vector<std::string>& errors);
+// Reads the file and parses it.
+bool LoadProcedure(const std::string& path, Procedure& out, std::vector<std::string>& errors);
+
+}  // namespace procedure

@@ -1,0 +1,175 @@
+// The procedure without a window, on the simulated board.
+#include "procedure/headless.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "procedure/report.h"
+#include "procedure/runner.h"
+#include "profile/profile_file.h"
+#include "profile/recompute.h"
+#include "support/daqsim_fixture.h"
+#include "ui/headless_platform.h"
+
+#ifdef KRX8_DAQSIM_PATH
+
+using testing_support::RecordingPrinter;
+using testing_support::WriteFile;
+namespace row = profile::row;
+
+namespace {
+
+// What the report's document received, kept after the run has let go of its printer.
+struct Document {
+  int NewPages = 0, Docs = 0;
+  std::string Texts;
+};
+
+class DocumentPrinter : public RecordingPrinter {
+ public:
+  explicit DocumentPrinter(Document& d) : d_(d) {}
+  void NewPage() override { ++d_.NewPages; }
+  void Text(double, double, const std::string& t, int) override { d_.Texts += t + "\n"; }
+  bool EndDoc() override {
+    ++d_.Docs;
+    return true;
+  }
+
+ private:
+  Document& d_;
+};
+
+class HeadlessProcedure : public testing_support::SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    ui::HeadlessPlatform pf;
+    auto prof = std::make_unique<Program>(pf);
+    profile::SetProfileDefaults(*prof);
+    prof->Row(row::InterfaceType) = 1;
+    WriteFile(dir_ / "KRXFileC.000", profile::ProfileText(prof->profile.Record));
+    setenv("KRX8_DAQX_LIBRARY", KRX8_DAQSIM_PATH, 1);
+  }
+  void TearDown() override {
+    unsetenv("KRX8_DAQX_LIBRARY");
+    if (input_[0] >= 0) close(input_[0]);
+    SimTest::TearDown();
+  }
+  int Run(const std::string& toml, bool closedInput = false) {
+    WriteFile(dir_ / "run.toml", toml);
+    procedure::HeadlessSetup setup;
+    setup.File = dir_ / "run.toml";
+    setup.Pdf = [this](const std::string& path) -> std::unique_ptr<ui::Printer> {
+      pdfPath_ = path;
+      return std::make_unique<DocumentPrinter>(doc_);
+    };
+    setup.Stop = &stop_;
+    if (closedInput) {
+      if (pipe(input_) != 0) return -1;
+      close(input_[1]);
+      setup.InputFd = input_[0];
+    }
+    std::ostringstream err;
+    const int status = procedure::RunHeadless(setup, err);
+    err_ = err.str();
+    return status;
+  }
+  int Lines(const std::string& what) const {
+    int n = 0;
+    for (size_t at = err_.find(what); at != std::string::npos; at = err_.find(what, at + 1)) ++n;
+    return n;
+  }
+
+  static constexpr const char* kTwoSteps =
+      "[[step]]\nname = \"X+\"\nprofile = \"KRXFileC.000\"\npulses = 2\nperiod = 0.1\n"
+      "[[step]]\nname = \"X-\"\nprofile = \"KRXFileC.000\"\npolarity = \"negative\"\n"
+      "pulses = 2\nperiod = 0.1\nequalize = \"always\"\n";
+  Document doc_;
+  std::string pdfPath_, err_;
+  volatile std::sig_atomic_t stop_ = 0;
+  int input_[2] = {-1, -1};
+};
+
+TEST_F(HeadlessProcedure, TwoStepsOnTheBoardCompleteWithAReportPagePerStep) {
+  Sim();
+  EXPECT_EQ(Run(kTwoSteps), 0) << err_;
+  EXPECT_EQ(Lines(", full level, "), 4) << err_;
+  EXPECT_EQ(Lines(", pre-test, "), 2) << err_;
+  EXPECT_NE(err_.find("procedure COMPLETED"), std::string::npos) << err_;
+  EXPECT_EQ(pdfPath_, dir_ / "run.pdf");
+  // The summary, then the pulse's page and the pulse table of each step.
+  EXPECT_EQ(doc_.NewPages, 4);
+  EXPECT_EQ(doc_.Docs, 1);
+  EXPECT_NE(doc_.Texts.find("PASS"), std::string::npos);
+  EXPECT_NE(doc_.Texts.find("NEGATIVE POLARITY"), std::string::npos);
+  ExpectDriveWithinLimits(4);
+}
+
+TEST_F(HeadlessProcedure, ABoardErrorAtTheFourthPulseStopsWithExitOneAndNamesStepAndError) {
+  // Fire calls: start-up, step 1's set-up, 20 passes, the pre-test pulse, two pulses, step 2's
+  // set-up, 20 passes, the pre-test pulse: the next is the fourth full-level pulse.
+  Sim({{"DAQSIM_FAIL", "daqDacWaveSoftTrig:5@49"}});
+  EXPECT_EQ(Run(kTwoSteps), 1) << err_;
+  EXPECT_EQ(Lines(", full level, "), 3) << err_;
+  EXPECT_NE(err_.find("procedure BOARD ERROR - DaqX Error: 5"), std::string::npos) << err_;
+  EXPECT_NE(err_.find("at step 2 (X-)"), std::string::npos) << err_;
+  EXPECT_NE(doc_.Texts.find("BOARD ERROR - DaqX Error: 5"), std::string::npos) << doc_.Texts;
+  EXPECT_NE(doc_.Texts.find("(step 2: X-)"), std::string::npos) << doc_.Texts;
+  EXPECT_EQ(Q("DriveLevel"), 0) << "the drive is released";
+}
+
+TEST_F(HeadlessProcedure, RefusedPausedAndSignalledRunsEndWithTheirOwnStatus) {
+  Sim({{"DAQSIM_LOG", (dir_ / "sim.log").c_str()}});
+  EXPECT_EQ(Run("[[step]]\nprofile = \"KRXFileC.000\"\nspeed = 2\n"), 2);
+  EXPECT_NE(err_.find("run.toml:3: step 1 speed: unknown key"), std::string::npos) << err_;
+  EXPECT_TRUE(testing_support::ReadFile(dir_ / "sim.log").empty()) << "nothing was driven";
+  EXPECT_TRUE(pdfPath_.empty());
+
+  const std::string paused =
+      "[[step]]\nprofile = \"KRXFileC.000\"\npulses = 1\n[[step]]\npause = \"Turn it.\"\n"
+      "[[step]]\nprofile = \"KRXFileC.000\"\n";
+  EXPECT_EQ(Run(paused, true), 3) << err_;
+  EXPECT_NE(err_.find("PAUSE: Turn it."), std::string::npos) << err_;
+  EXPECT_EQ(Lines(", full level, "), 1) << err_;
+
+  stop_ = 1;  // SIGINT before the first step
+  EXPECT_EQ(Run(paused), 1) << err_;
+  EXPECT_NE(err_.find("procedure ABORTED"), std::string::npos) << err_;
+  EXPECT_EQ(Lines(", full level, "), 0) << err_;
+}
+
+// In virtual time on a board whose acquisitions take 800 ms: an Abort from the remote-control
+// file in the middle of the second full-level pulse stops the procedure within 100 ms.
+TEST_F(HeadlessProcedure, AnAbortInTheMiddleOfAPulseStopsTheProcedureWithin100Ms) {
+  Sim({{"DAQSIM_BUSY_POLLS", "80"}});
+  ui::HeadlessPlatform pf;
+  auto prof = std::make_unique<Program>(pf);
+  profile::SetProfileDefaults(*prof);
+  prof->Row(row::InterfaceType) = 1;
+  prof->Row(row::SoftwareRemote) = 1;
+  WriteFile(dir_ / "KRXFileC.001", profile::ProfileText(prof->profile.Record));
+  WriteFile(dir_ / "run.toml", "[[step]]\nprofile = \"KRXFileC.001\"\npulses = 5\nperiod = 1\n");
+  StartWith(1);
+  ASSERT_TRUE(procedure::BeginFile(p, dir_ / "run.toml"));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  while (p.procedure.Steps[0].Fired < 1 && h.plat.NowMs < 60000) h.Advance(10);
+  ASSERT_EQ(p.procedure.Steps[0].Fired, 1);
+  // The next pulse starts a period after the last one did, and takes 800 ms.
+  const double abortAt = h.plat.NowMs + 600;
+  h.AtDo(abortAt, [] { std::ofstream("KRXControl.dat") << "2,\"\",0\r\n"; });
+  h.Advance(abortAt + 100 - h.plat.NowMs);
+  EXPECT_LE(h.plat.NowMs, abortAt + 100);
+  EXPECT_TRUE(procedure::Finished(p));
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  EXPECT_EQ(p.procedure.Steps[0].Fired, 1);
+  EXPECT_EQ(Q("DriveLevel"), 0);
+  EXPECT_FALSE(Q("DacPlaying"));
+  EXPECT_EQ(procedure::OverallVerdict(p), "ABORTED");
+  EXPECT_TRUE(p.procedure.ReportWritten);
+}
+
+}  // namespace
+
+#endif

@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/sequencer.h"
+#include "procedure/procedure_file.h"
+#include "procedure/report.h"
+#include "procedure/runner.h"
+#include "profile/profile_file.h"
+#include "profile/recompute.h"
+#include "support/temp_dir.h"
+#include "support/test_platform.h"
+#include "ui/headless_platform.h"
+
+using testing_support::Harness;
+using testing_support::RecordingPrinter;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+using ui::MenuId;
+namespace row = profile::row;
+
+namespace {
+
+// A profile file as the program writes it, over the built-in defaults.
+void WriteProfile(const std::string& path, float amplitude, float pulses, float period,
+                  float abortDb = 25) {
+  ui::HeadlessPlatform pf;
+  auto p = std::make_unique<Program>(pf);
+  profile::SetProfileDefaults(*p);
+  p->Row(row::PulseAmplitude) = amplitude;
+  p->Row(row::TotalPulses) = pulses;
+  p->Row(row::RepetitionRate) = period;
+  p->Row(row::RepetitionMode) = 1;
+  p->Row(row::AbortLevelDb) = abortDb;
+  for (int r : {row::LimitA, row::LimitV, row::LimitD}) p->Row(r) = 1e9f;
+  WriteFile(path, profile::ProfileText(p->profile.Record));
+}
+
+struct Fired {
+  double At;
+  float LevelG;
+  float Polarity;
+  float Factor;
+};
+std::vector<Fired> fired_;
+
+// A plant that answers exactly the wanted level at a drive gain of 1.
+void Plant(Program& p) {
+  p.run.PulseCount++;
+  profile::ComputeDrivePeak(p);
+  p.control.ControlPeakG = p.run.LevelFactor * p.plot.TestLevelG * p.Row(row::DriveGain);
+  fired_.push_back({static_cast<testing_support::TestPlatform&>(p.platform).NowMs,
+                    p.plot.TestLevelG, p.Row(row::Polarity), p.run.LevelFactor});
+}
+
+class ProcedureRun : public ::testing::Test {
+ protected:
+  ProcedureRun() {
+    fired_.clear();
+    profile::SetProfileDefaults(p);
+    p.daq.DemoMode = 1;
+    profile::RecomputeProfile(p);
+    p.control.PulseSource = Plant;
+    WriteProfile(dir_ / "KRXFileC.001", 10, 5, 1.5f);
+    WriteProfile(dir_ / "KRXFileC.002", 20, 1, 1.0f);
+    WriteProfile(dir_ / "KRXFileC.003", 10, 1, 1.0f, 3);  // an abort band no plant meets
+  }
+  bool Load(const std::string& toml) {
+    WriteFile(dir_ / "test.toml", toml);
+    errors_.clear();
+    return procedure::LoadProcedure(dir_ / "test.toml", proc_, errors_);
+  }
+  // Begins the procedure and lets virtual time run until it has finished.
+  void RunToEnd(double limitMs = 120000) {
+    ASSERT_TRUE(procedure::Begin(p, proc_));
+    h.Send(app::Event::Of(app::EventKind::Procedure));
+    for (double t = 0; t < limitMs && !procedure::Finished(p); t += 50) h.Advance(50);
+  }
+  std::string Summary() const {
+    std::string all;
+    for (const auto& l : procedure::SummaryLines(p)) all += l + "\n";
+    return all;
+  }
+  RecordingPrinter& Pdf() { return static_cast<RecordingPrinter&>(*p.procedure.Pdf); }
+
+  TempDir dir_;
+  Harness h;
+  Program& p = h.prog;
+  procedure::Procedure proc_;
+  std::vector<std::string> errors_;
+};
+
+TEST_F(ProcedureRun, TheFileIsCheckedWholeAndEachErrorNamesFileLineAndKey) {
+  ASSERT_TRUE(Load(R"(title = "Qualification"
+[[step]]
+name = "X+"
+profile = "KRXFileC.001"
+[[step]]
+pause = "Turn the specimen."
+[[step]]
+profile = "KRXFileC.002"
+polarity = "negative"
+level = 50
+pulses = 2
+period = 2.5
+pretest = false
+equalize = "never"
+stop_on_fail = false
+)")) << errors_.front();
+  EXPECT_EQ(proc_.Title, "Qualification");
+  EXPECT_EQ(proc_.Report, dir_ / "test.pdf");
+  ASSERT_EQ(proc_.Steps.size(), 3u);
+  EXPECT_EQ(proc_.Steps[0].PulsesToFire, 5);  // the profile's own
+  EXPECT_DOUBLE_EQ(proc_.Steps[0].PeriodToUse, 1.5);
+  EXPECT_EQ(proc_.Steps[1].Pause, "Turn the specimen.");
+  EXPECT_EQ(proc_.Steps[2].Name, "Step 3");
+  EXPECT_EQ(proc_.Steps[2].Polar, procedure::Polarity::Negative);
+  EXPECT_EQ(proc_.Steps[2].PulsesToFire, 2);
+  EXPECT_EQ(proc_.Steps[2].Equalize, procedure::EqualizeWhen::Never);
+
+  const std::string f = dir_ / "test.toml";
+  struct Case {
+    const char* Toml;
+    std::string Error;
+  } cases[] = {
+      {"titel = \"x\"\n[[step]]\nprofile = \"KRXFileC.001\"\n", f + ":1: titel: unknown key"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nlevl = 50\n", f + ":3: step 1 levl: unknown key"},
+      {"[[step]]\nprofile = \"KRXFileC.009\"\n", f + ":2: step 1 profile: no such profile"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\npulses = 0\n",
+       f + ":3: step 1 pulses: must be between 1 and 9999"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\npulses = 2.5\n",
+       f + ":3: step 1 pulses: must be a whole number"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nperiod = 0.05\n", f + ":3: step 1 period: must be"},
+      // 10 G at 3000 % is beyond what the amplitude prompt takes.
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nlevel = 3000\n", f + ":3: step 1 level: must be"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nlevel = 4\n", f + ":3: step 1 level: gives a peak"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\npolarity = \"up\"\n",
+       f + ":3: step 1 polarity: must be"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nequalize = true\n", f + ":3: step 1 equalize:"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nwaveshape = \"none.dat\"\n",
+       f + ":3: step 1 waveshape: cannot read"},
+      {"[[step]]\npause = \"Turn it\"\nlevel = 50\n", f + ":3: step 1 level: a pause step"},
+      {"[[step]]\nname = \"empty\"\n", f + ":1: step 1 profile: missing"},
+      {"[[step]]\npause = \"only a pause\"\n", f + ":1: step: no step fires a pulse"},
+      {"title = \"x\"\n", f + ":1: step: the procedure has no [[step]]"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\npulses = \n", f + ":3:"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(Load(c.Toml)) << c.Toml;
+    ASSERT_FALSE(errors_.empty()) << c.Toml;
+    EXPECT_EQ(errors_.front().rfind(c.Error, 0), 0u) << c.Toml << "\n" << errors_.front();
+  }
+  // Every error is told, not only the first.
+  EXPECT_FALSE(Load("bad = 1\n[[step]]\nprofile = \"KRXFileC.001\"\npulses = -1\nperiod = 0\n"));
+  EXPECT_EQ(errors_.size(), 3u);
+}
+
+TEST_F(ProcedureRun, AThreeStepProcedureFiresItsPulsesAtTheirLevelsAndPolarities) {
+  ASSERT_TRUE(Load(R"(title = "Three"
+[[step]]
+name = "X+"
+profile = "KRXFileC.001"
+pulses = 3
+period = 2
+[[step]]
+name = "X-"
+profile = "KRXFileC.001"
+polarity = "negative"
+pulses = 2
+period = 1
+pretest = false
+[[step]]
+name = "Y half"
+profile = "KRXFileC.002"
+level = 50
+pulses = 1
+)")) << errors_.front();
+  RunToEnd();
+  ASSERT_TRUE(procedure::Finished(p));
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Completed) << p.procedure.EndText;
+  EXPECT_EQ(procedure::ExitStatus(p), 0);
+  const auto& steps = p.procedure.Steps;
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0].Fired, 3);
+  EXPECT_EQ(steps[1].Fired, 2);
+  EXPECT_EQ(steps[2].Fired, 1);
+  // Equalised for profile 1 once: the second step at the same level keeps its gain.
+  EXPECT_TRUE(steps[0].Equalized);
+  EXPECT_FALSE(steps[1].Equalized);
+  EXPECT_TRUE(steps[2].Equalized);
+  EXPECT_EQ(steps[0].Pulses.size(), 4u);  // the pre-test pulse, then three
+  EXPECT_TRUE(steps[0].Pulses[0].Pretest);
+  EXPECT_EQ(steps[1].Pulses.size(), 2u);
+
+  // Full-level pulses: 10 G positive, 10 G negative, 10 G (50 % of 20) positive.
+  std::vector<Fired> full;
+  for (const auto& f : fired_)
+    if (f.Factor == 1.0f) full.push_back(f);
+  ASSERT_GE(full.size(), 6u);
+  const auto last6 = std::vector<Fired>(full.end() - 6, full.end());
+  for (int i = 0; i < 6; ++i) EXPECT_NEAR(last6[i].LevelG, 10, 1e-3) << i;
+  EXPECT_EQ(last6[0].Polarity, 1);
+  EXPECT_EQ(last6[3].Polarity, 2);
+  EXPECT_EQ(last6[5].Polarity, 1);
+  // The step's period paces its pulses, not the profile's single mode.
+  EXPECT_NEAR(last6[2].At - last6[1].At, 2000, 1);
+  EXPECT_NEAR(last6[4].At - last6[3].At, 1000, 1);
+  // No profile file was changed by the overrides.
+  procedure::Procedure again;
+  ASSERT_TRUE(procedure::LoadProcedure(dir_ / "test.toml", again, errors_));
+  EXPECT_EQ(again.Steps[0].PeriodToUse, 2);
+  EXPECT_EQ(again.Steps[2].PulsesToFire, 1);
+
+  // The report: a summary, then a kept page and a table for each step.
+  EXPECT_EQ(h.plat.PdfPaths, std::vector<std::string>{dir_ / "test.pdf"});
+  EXPECT_EQ(Pdf().NewPages, 6);
+  EXPECT_EQ(Pdf().Docs, 1);
+  EXPECT_EQ(procedure::OverallVerdict(p), "PASS");
+  EXPECT_NE(Summary().find("3. Y half: KRXFileC.002, 50 %, pulses 1 of 1"), std::string::npos)
+      << Summary();
+  EXPECT_EQ(p.win.Lbl(ui::LabelId::lblStatus).Caption, "PROCEDURE COMPLETED");
+  EXPECT_EQ(p.profile.ProfileFileName, dir_ / "KRXFileC.002");  // as File > Open names it
+}
+
+TEST_F(ProcedureRun, ATripStopsTheProcedureAndTheLaterStepsDoNotRun) {
+  ASSERT_TRUE(Load(R"([[step]]
+profile = "KRXFileC.001"
+pulses = 1
+[[step]]
+profile = "KRXFileC.003"
+pulses = 3
+[[step]]
+profile = "KRXFileC.001"
+)"));
+  RunToEnd();
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Tripped);
+  EXPECT_EQ(procedure::ExitStatus(p), 1);
+  EXPECT_EQ(p.procedure.Steps[1].Fired, 1);
+  EXPECT_FALSE(p.procedure.Steps[2].Ran);
+  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+  EXPECT_NE(Summary().find("TRIPPED - "), std::string::npos) << Summary();
+  EXPECT_NE(Summary().find("3. Step 3: not run"), std::string::npos) << Summary();
+  EXPECT_EQ(procedure::OverallVerdict(p), "TRIPPED");
+}
+
+TEST_F(ProcedureRun, APauseWaitsForTheOperatorAndStopsWhenNobodyAnswers) {
+  const char* file = R"([[step]]
+profile = "KRXFileC.001"
+pulses = 1
+[[step]]
+pause = "Turn the specimen to the Y axis, then continue."
+[[step]]
+profile = "KRXFileC.002"
+)";
+  ASSERT_TRUE(Load(file));
+  h.plat.PauseAnswers = {ui::Answer::No};
+  RunToEnd();
+  EXPECT_EQ(h.plat.Pauses,
+            std::vector<std::string>{"Turn the specimen to the Y axis, then continue."});
+  EXPECT_EQ(p.procedure.End, procedure::Ending::NoOperator);
+  EXPECT_EQ(procedure::ExitStatus(p), 3);
+  EXPECT_FALSE(p.procedure.Steps[2].Ran);
+
+  const auto before = fired_.size();
+  h.plat.PauseAnswers = {ui::Answer::Cancel};
+  RunToEnd();
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  EXPECT_EQ(procedure::OverallVerdict(p), "ABORTED");
+  EXPECT_GT(fired_.size(), before);
+  EXPECT_FALSE(p.procedure.Steps[2].Ran);
+
+  RunToEnd();  // Continue
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Completed);
+  EXPECT_EQ(p.procedure.Steps[2].Fired, 1);
+}
+
+TEST_F(ProcedureRun, AnAbortBetweenPulsesStopsAtOnceAndTheReportSaysAborted) {
+  ASSERT_TRUE(Load("[[step]]\nprofile = \"KRXFileC.001\"\npulses = 10\nperiod = 1\n"));
+  ASSERT_TRUE(procedure::Begin(p, proc_));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  h.Advance(5000);
+  const auto n = fired_.size();
+  ASSERT_EQ(app::RunStateOf(p), app::Run::FullLevel);
+  h.Key('A');
+  EXPECT_TRUE(procedure::Finished(p));
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  h.Advance(5000);
+  EXPECT_EQ(fired_.size(), n);
+  EXPECT_EQ(procedure::ExitStatus(p), 1);
+  EXPECT_EQ(procedure::OverallVerdict(p), "ABORTED");
+  EXPECT_EQ(Pdf().Docs, 1);
+
+  // Closing the window in the middle still writes the report.
+  ASSERT_TRUE(procedure::Begin(p, proc_));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  h.Advance(5000);
+  h.Send(app::Event::Of(app::EventKind::Unload));
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  EXPECT_EQ(p.procedure.EndText, "the program was closed");
+  EXPECT_EQ(Pdf().Docs, 1);
+}
+
+TEST_F(ProcedureRun, ARefusedFileDrivesNothingAndSaysWhy) {
+  WriteFile(dir_ / "bad.toml", "[[step]]\nprofile = \"KRXFileC.001\"\nlevel = \"loud\"\n");
+  h.plat.Files.push_back(dir_ / "bad.toml");
+  h.Click(MenuId::mnuRunProcedure);
+  ASSERT_EQ(h.plat.Boxes.size(), 1u);
+  EXPECT_NE(h.plat.Boxes[0].Text.find("bad.toml:3: step 1 level: must be a number"),
+            std::string::npos)
+      << h.plat.Boxes[0].Text;
+  EXPECT_FALSE(procedure::Active(p));
+  h.Advance(3000);
+  EXPECT_TRUE(fired_.empty());
+  EXPECT_TRUE(h.plat.PdfPaths.empty());
+}
+
+}  // namespace
