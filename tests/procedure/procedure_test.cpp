@@ -23,7 +23,7 @@ namespace {
 
 // A profile file as the program writes it, over the built-in defaults.
 void WriteProfile(const std::string& path, float amplitude, float pulses, float period,
-                  float abortDb = 25) {
+                  float abortDb = 25, float acceptOn = 0) {
   ui::HeadlessPlatform pf;
   auto p = std::make_unique<Program>(pf);
   profile::SetProfileDefaults(*p);
@@ -33,6 +33,7 @@ void WriteProfile(const std::string& path, float amplitude, float pulses, float 
   p->Row(row::RepetitionMode) = 1;
   p->Row(row::AbortLevelDb) = abortDb;
   for (int r : {row::LimitA, row::LimitV, row::LimitD}) p->Row(r) = 1e9f;
+  p->Row(row::AcceptOn) = acceptOn;
   WriteFile(path, profile::ProfileText(p->profile.Record));
 }
 
@@ -241,6 +242,23 @@ profile = "KRXFileC.001"
   EXPECT_NE(Summary().find("TRIPPED - "), std::string::npos) << Summary();
   EXPECT_NE(Summary().find("3. Step 3: not run"), std::string::npos) << Summary();
   EXPECT_EQ(procedure::OverallVerdict(p), "TRIPPED");
+}
+
+// The plant answers with a peak but records no samples: every judged pulse fails its peak.
+TEST_F(ProcedureRun, AnAcceptanceFailStopsTheProcedureAtThatPulse) {
+  WriteProfile(dir_ / "KRXFileC.004", 10, 3, 1.0f, 25, 1);
+  ASSERT_TRUE(Load(R"([[step]]
+profile = "KRXFileC.004"
+[[step]]
+profile = "KRXFileC.001"
+)"));
+  RunToEnd();
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Failed);
+  EXPECT_EQ(procedure::ExitStatus(p), 1);
+  EXPECT_EQ(p.procedure.Steps[0].Fired, 1);
+  EXPECT_FALSE(p.procedure.Steps[1].Ran);
+  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+  EXPECT_NE(Summary().find("acceptance FAIL - PEAK"), std::string::npos) << Summary();
 }
 
 TEST_F(ProcedureRun, APauseWaitsForTheOperatorAndStopsWhenNobodyAnswers) {
