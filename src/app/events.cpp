@@ -8,6 +8,7 @@
 #include "app/wait.h"
 #include "common/error_box.h"
 #include "display/axes.h"
+#include "history/history.h"
 
 namespace app {
 namespace {
@@ -34,6 +35,9 @@ void DispatchMenu(Program& p, ui::MenuId id, int index) {
       break;
     case ui::Owner::Print:
       print::OnMenu(p, id, index);
+      break;
+    case ui::Owner::History:
+      history::OpenHistoryWindow(p);
       break;
   }
 }
@@ -142,10 +146,12 @@ bool HandleEvent(Program& p, const Event& e) {
     ~Release() { p.run.Busy = false; }
   } release{p};
   Guarded(p, [&] { Dispatch(p, e); });
+  const bool abortArrived = p.run.AbortRequested;
   if (p.run.AbortRequested && !p.run.Ended) {
     p.run.AbortRequested = false;
     Guarded(p, [&] { StopTest(p); });
   }
+  history::AfterEvent(p, {IsAbort(e) || abortArrived, e.Kind == EventKind::Unload});
   return true;
 }
 

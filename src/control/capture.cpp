@@ -6,6 +6,7 @@
 #include "app/startup.h"
 #include "common/rounding.h"
 #include "daq/acquisition.h"
+#include "history/history.h"
 #include "profile/recompute.h"
 
 namespace control {
@@ -123,6 +124,8 @@ void AnalyzeRecord(Program& p, bool pci) {
   // An unusable scale (a sensitivity of 0) reads as no feedback, as a 0 peak does.
   if (!(scale > 0) || !(g >= 0.1f)) g = 0.1f;
   p.control.ControlPeakG = g;
+  // Kept before the next pulse can fire.
+  history::PulseAnalyzed(p);
 }
 
 }  // namespace

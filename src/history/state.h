@@ -1,0 +1,34 @@
+#pragma once
+// The history's part of the program context: the open database, the run and pulse rows
+// being written, and the procedure and step the next runs belong to.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "history/store.h"
+
+namespace history {
+
+// Added to the window caption once the history is off.
+inline constexpr const char* kOffCaption = " - TEST HISTORY OFF";
+
+struct State {
+  // Where the database lives; empty keeps no history (the program's start sets it).
+  std::string Path;
+  std::unique_ptr<Store> Db;
+  bool Off = false;  // could not be opened or written: no further attempt this session
+  // Procedure title and step name written on each new run; empty outside a procedure.
+  std::string Procedure, Step;
+
+  int64_t Run = 0;         // the open run row, 0 when none
+  int RunKind = 0;         // app::Run of the open run
+  int PulseIndex = 0;      // pulses written into the open run
+  int64_t EventPulse = 0;  // the pulse written during the current event, 0 when none
+  std::string EventPulseKind;
+  bool BoxInEvent = false;  // a box was shown during the current event, in a run
+  std::string LastVerdict;  // acceptance verdict of the last judged pulse of the run
+  // The pulse on screen came from the history: its id, 0 once a real pulse replaced it.
+  int64_t Recalled = 0;
+};
+
+}  // namespace history
