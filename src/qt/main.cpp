@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -12,6 +13,8 @@
 #include "app/options.h"
 #include "app/startup.h"
 #include "app/work_folder.h"
+#include "history/command.h"
+#include "history/history.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/splash.h"
@@ -35,6 +38,9 @@ int main(int argc, char** argv) {
       // The reference's spectra on standard output: no window, no board, no boxes.
       return analysis::RunSrsCommand(opts.SrsProfileFile, opts.CustomWaveshapeFile, opts.Q,
                                      std::cout, std::cerr);
+    case app::OptionAction::History:
+      return history::RunHistoryCommand({opts.Database, opts.HistoryRun, opts.Pulse}, std::cout,
+                                        std::cerr);
     case app::OptionAction::Run:
       break;
   }
@@ -47,6 +53,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme("krx8"));
   qtui::QtPlatform platform;
   Program prog(platform);
+  prog.history.Path = history::PathFrom(std::getenv("KRX8_HISTORY"));
   qtui::MainWindow window(prog, platform.Canvas());
   platform.SetWindow(&window);
 

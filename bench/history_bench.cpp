@@ -1,0 +1,50 @@
+// Writing one pulse row (sixteen channels of raw counts, its own transaction, synced to the
+// disk) into the history in the working folder's file system: what a pulse costs the pacing.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
+#include "history/store.h"
+
+namespace {
+
+double Percentile(std::vector<double> v, double q) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[static_cast<size_t>(q * (v.size() - 1))];
+}
+
+void BM_HistoryPulseWrite(benchmark::State& state) {
+  const auto dir = std::filesystem::current_path() / "krx8-history-bench";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  {
+    history::Store db((dir / "h.sqlite").string());
+    const int64_t run = db.BeginRun({});
+    history::PulseRecord r;
+    r.Time = "2026-01-01T00:00:00.000Z";
+    r.Kind = "full level";
+    r.Channels = 16;
+    for (int i = 0; i < 16 * history::kRecordScans; ++i)
+      r.Counts.push_back(static_cast<int16_t>(i * 31));
+    for (auto _ : state) {
+      const auto t0 = std::chrono::steady_clock::now();
+      benchmark::DoNotOptimize(db.AddPulse(run, r));
+      state.SetIterationTime(
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+// One write per repetition, so that the statistics are over single writes.
+BENCHMARK(BM_HistoryPulseWrite)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(300)
+    ->ReportAggregatesOnly(true)
+    ->ComputeStatistics("p90", [](const std::vector<double>& v) { return Percentile(v, 0.9); })
+    ->ComputeStatistics("max", [](const std::vector<double>& v) { return Percentile(v, 1.0); })
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
