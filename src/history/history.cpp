@@ -57,41 +57,37 @@ int ActiveChannels(const Program& p) {
 // bar says so from then on. The test itself goes on.
 void Fail(Program& p, const std::string& why) {
   auto& s = p.history;
-  s.Db.reset();
+  s.Out.reset();
   s.Off = true;
-  s.Run = 0;
-  s.EventPulse = 0;
+  s.RunOpen = false;
+  s.EventPulse = false;
   if (!p.win.Caption.ends_with(kOffCaption)) p.win.Caption += kOffCaption;
   p.platform.MessageBox("The test history " + s.Path + " cannot be used: " + why +
                             ". The test goes on without a history.",
                         ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
 }
 
+// True while rows can be written; a failure the writer met since is reported here.
 bool Ensure(Program& p) {
   auto& s = p.history;
-  if (s.Db) return true;
+  if (s.Out) {
+    if (auto why = s.Out->Failure()) Fail(p, *why);
+    return s.Out != nullptr;
+  }
   if (s.Off || s.Path.empty()) return false;
   try {
-    s.Db = std::make_unique<Store>(s.Path);
+    s.Out = std::make_unique<Writer>(std::make_unique<Store>(s.Path));
   } catch (const StoreError& e) {
     Fail(p, e.what());
   }
-  return s.Db != nullptr;
-}
-
-template <typename F>
-void Write(Program& p, F&& f) {
-  if (!p.history.Db) return;
-  try {
-    f(*p.history.Db);
-  } catch (const StoreError& e) {
-    Fail(p, e.what());
-  }
+  return s.Out != nullptr;
 }
 
 void OpenRun(Program& p, int kind) {
   auto& s = p.history;
-  RunStart r;
+  Job& job = s.Out->Next();
+  job.What = Job::BeginRun;
+  RunStart& r = job.Run;
   r.Started = NowUtc();
   r.Kind = RunKindName(kind);
   std::error_code ec;
@@ -104,12 +100,11 @@ void OpenRun(Program& p, int kind) {
   r.Demo = p.daq.DemoMode == 1.0f;
   r.Procedure = s.Procedure;
   r.Step = s.Step;
-  Write(p, [&](Store& db) {
-    s.Run = db.BeginRun(r);
-    s.RunKind = kind;
-    s.PulseIndex = 0;
-    s.LastVerdict.clear();
-  });
+  s.Out->Post();
+  s.RunOpen = true;
+  s.RunKind = kind;
+  s.PulseIndex = 0;
+  s.LastVerdict.clear();
 }
 
 std::string EndReason(const Program& p, const EventEnd& end, int now) {
@@ -117,14 +112,14 @@ std::string EndReason(const Program& p, const EventEnd& end, int now) {
   if (now != static_cast<int>(Run::Idle)) return std::string("changed to ") + RunKindName(now);
   if (end.Closing) return "program closed";
   if (p.control.PulseFailed && s.BoxInEvent) return "board error";
-  if (s.EventPulse != 0 && p.control.TripCode != 0) return "trip: " + p.control.TripMessage;
-  if (end.Aborted || s.EventPulse == 0) return "aborted";
+  if (s.EventPulse && p.control.TripCode != 0) return "trip: " + p.control.TripMessage;
+  if (end.Aborted || !s.EventPulse) return "aborted";
   if (s.LastVerdict.starts_with("FAIL")) return "acceptance FAIL";
   return "completed";
 }
 
-PulseRecord Capture(const Program& p, const char* kind, int index) {
-  PulseRecord r;
+// Fills the record in place: a slot's sample vector keeps its size from pulse to pulse.
+void Capture(const Program& p, const char* kind, int index, PulseRecord& r) {
   r.Time = NowUtc();
   r.Kind = kind;
   r.Index = index;
@@ -146,7 +141,6 @@ PulseRecord Capture(const Program& p, const char* kind, int index) {
       r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i] = display::ScanSample(b, i * n + k);
   }
   for (int i = 0; i < kRecordScans; ++i) r.DriveCodes[i] = p.wave.DriveCodes[i];
-  return r;
 }
 
 std::string Number(double v) {
@@ -185,18 +179,27 @@ void PulseAnalyzed(Program& p) {
   else if (state == Run::FullLevel && p.run.LevelFactor == 1.0f)
     kind = p.Row(row::ControlMode) == 2 ? "transient" : "full level";
   // A pulse outside a run (key "P" when idle) gets a run of its own.
-  if (s.Run == 0) OpenRun(p, static_cast<int>(state == Run::Idle ? Run::PreTest : state));
-  Write(p, [&](Store& db) {
-    s.EventPulse = db.AddPulse(s.Run, Capture(p, kind, s.PulseIndex + 1));
-    s.EventPulseKind = kind;
-    ++s.PulseIndex;
-  });
+  if (!s.RunOpen) OpenRun(p, static_cast<int>(state == Run::Idle ? Run::PreTest : state));
+  Job& job = s.Out->Next();
+  job.What = Job::Pulse;
+  Capture(p, kind, s.PulseIndex + 1, job.Record);
+  s.Out->Post();
+  s.EventPulse = true;
+  s.EventPulseKind = kind;
+  ++s.PulseIndex;
 }
 
 void AfterEvent(Program& p, const EventEnd& end) {
   auto& s = p.history;
-  if (s.EventPulse != 0 && s.EventPulseKind != "equalisation") {
-    PulseOutcome o;
+  if (!Ensure(p)) {
+    s.EventPulse = false;
+    s.BoxInEvent = false;
+    return;
+  }
+  if (s.EventPulse && s.EventPulseKind != "equalisation") {
+    Job& job = s.Out->Next();
+    job.What = Job::Outcome;
+    PulseOutcome& o = job.Result;
     o.PeakA = p.plot.ResponsePeakA;
     o.PeakV = p.plot.ResponsePeakV;
     o.PeakD = p.plot.ResponsePeakD;
@@ -207,29 +210,39 @@ void AfterEvent(Program& p, const EventEnd& end) {
     o.TripCode = full ? p.control.TripCode : 0;
     o.Accept = JudgedAcceptance(p);
     if (o.Accept.Judged) s.LastVerdict = o.Accept.Verdict;
-    const int64_t pulse = s.EventPulse;
-    Write(p, [&](Store& db) { db.SetOutcome(pulse, o); });
+    s.Out->Post();
   }
   const int now = static_cast<int>(app::RunStateOf(p));
-  if (s.Run != 0 && now != s.RunKind) {
-    const std::string why = EndReason(p, end, now);
-    const int64_t run = s.Run;
-    s.Run = 0;
-    Write(p, [&](Store& db) { db.EndRun(run, NowUtc(), why); });
+  if (s.RunOpen && now != s.RunKind) {
+    Job& job = s.Out->Next();
+    job.What = Job::EndRun;
+    job.Time = NowUtc();
+    job.Text1 = EndReason(p, end, now);
+    s.Out->Post();
+    s.RunOpen = false;
   }
-  if (s.Run == 0 && now != static_cast<int>(Run::Idle) && !end.Closing && Ensure(p))
-    OpenRun(p, now);
-  s.EventPulse = 0;
+  if (!s.RunOpen && now != static_cast<int>(Run::Idle) && !end.Closing) OpenRun(p, now);
+  // What a closing program wrote is on the disk before it ends.
+  if (end.Closing) s.Out->Flush();
+  s.EventPulse = false;
   s.BoxInEvent = false;
 }
 
 void BoxShown(Program& p, const std::string& title, const std::string& text) {
   auto& s = p.history;
-  if (!s.Db || s.Run == 0) return;
+  if (!s.Out || !s.RunOpen) return;
   s.BoxInEvent = true;
-  const char* kind = title == "Error!" ? "board error" : "message";
-  const int64_t run = s.Run;
-  Write(p, [&](Store& db) { db.AddEvent(run, NowUtc(), kind, title, text); });
+  Job& job = s.Out->Next();
+  job.What = Job::Event;
+  job.Time = NowUtc();
+  job.Text1 = title == "Error!" ? "board error" : "message";
+  job.Text2 = title;
+  job.Text3 = text;
+  s.Out->Post();
+}
+
+void Flush(Program& p) {
+  if (p.history.Out) p.history.Out->Flush();
 }
 
 std::string PulseCsv(const PulseRecord& r, const char* eol) {

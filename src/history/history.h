@@ -31,6 +31,9 @@ void AfterEvent(Program& p, const EventEnd& end);
 // A message box is about to be shown.
 void BoxShown(Program& p, const std::string& title, const std::string& text);
 
+// Waits until every row handed to the writer is committed.
+void Flush(Program& p);
+
 // File, Test History...
 void OpenHistoryWindow(Program& p);
 // Loads a stored pulse and its run's profile as a recalled record and draws it; false with

@@ -26,6 +26,7 @@ void Box(Program& p, const std::string& text) {
 // The database for reading; a failure to open it is its one box.
 Store* Reader(Program& p) {
   auto& s = p.history;
+  Flush(p);
   if (s.Db) return s.Db.get();
   if (s.Path.empty()) {
     Box(p, "No test history is kept (KRX8_HISTORY is empty).");

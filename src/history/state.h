@@ -6,6 +6,7 @@
 #include <string>
 
 #include "history/store.h"
+#include "history/writer.h"
 
 namespace history {
 
@@ -15,15 +16,16 @@ inline constexpr const char* kOffCaption = " - TEST HISTORY OFF";
 struct State {
   // Where the database lives; empty keeps no history (the program's start sets it).
   std::string Path;
-  std::unique_ptr<Store> Db;
-  bool Off = false;  // could not be opened or written: no further attempt this session
+  std::unique_ptr<Writer> Out;  // every write, in order, on the writer's thread
+  std::unique_ptr<Store> Db;    // reading, for the window and a recall
+  bool Off = false;             // could not be opened or written: no further attempt this session
   // Procedure title and step name written on each new run; empty outside a procedure.
   std::string Procedure, Step;
 
-  int64_t Run = 0;         // the open run row, 0 when none
-  int RunKind = 0;         // app::Run of the open run
-  int PulseIndex = 0;      // pulses written into the open run
-  int64_t EventPulse = 0;  // the pulse written during the current event, 0 when none
+  bool RunOpen = false;     // a run row is open
+  int RunKind = 0;          // app::Run of the open run
+  int PulseIndex = 0;       // pulses written into the open run
+  bool EventPulse = false;  // a pulse was written during the current event
   std::string EventPulseKind;
   bool BoxInEvent = false;  // a box was shown during the current event, in a run
   std::string LastVerdict;  // acceptance verdict of the last judged pulse of the run

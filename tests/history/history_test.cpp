@@ -42,7 +42,13 @@ class HistoryRun : public ::testing::Test {
   void RunToIdle(double ms = 60000) {
     for (double t = 0; t < ms && app::RunStateOf(p) != app::Run::Idle; t += 100) h.Advance(100);
   }
-  history::Store& Db() { return *p.history.Db; }
+  // The rows the writer has committed, through a reader of its own.
+  history::Store& Db() {
+    history::Flush(p);
+    if (!db_) db_ = std::make_unique<history::Store>(p.history.Path);
+    return *db_;
+  }
+  std::unique_ptr<history::Store> db_;
 
   TempDir dir_;
   InDirectory in_{dir_.Path()};
@@ -58,7 +64,7 @@ TEST_F(HistoryRun, DemoRunsKeepEveryPulseWithItsRawRecordAndHowTheRunEnded) {
   Repetitive(3);
   h.Press(ButtonId::cmdStart);
   RunToIdle();
-  ASSERT_TRUE(p.history.Db);
+  ASSERT_TRUE(p.history.Out);
 
   auto runs = Db().Runs();
   ASSERT_EQ(runs.size(), 2u);
@@ -100,7 +106,7 @@ TEST_F(HistoryRun, TripAbortAndBoxesOfARunAreKept) {
   p.Row(row::LimitA) = 0.001f;  // the first pulse trips on the acceleration limit
   h.Press(ButtonId::cmdStart);
   RunToIdle();
-  ASSERT_TRUE(p.history.Db);
+  ASSERT_TRUE(p.history.Out);
   auto runs = Db().Runs();
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].EndedBy.substr(0, 6), "trip: ") << runs[0].EndedBy;
@@ -152,7 +158,7 @@ TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {
   Repetitive(2);
   h.Press(ButtonId::cmdStart);
   RunToIdle();
-  ASSERT_TRUE(p.history.Db);
+  ASSERT_TRUE(p.history.Out);
   const auto pulses = Db().Pulses(Db().Runs().back().Id);
   ASSERT_EQ(pulses.size(), 2u);
 
