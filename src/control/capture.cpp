@@ -132,6 +132,8 @@ void AnalyzeRecord(Program& p, bool pci) {
 
 void CaptureAndAnalyze(Program& p) {
   p.control.PulseFailed = false;
+  // The pulse before is committed to the history before this one fires.
+  history::Flush(p);
   bool pci = PciInterface(p);
   bool demo = p.daq.DemoMode == 1.0f;
   if (pci) {
