@@ -38,6 +38,7 @@ class QtPlatform : public ui::Platform {
   void EndProgram() override;
   ui::Canvas& PlotCanvas() override { return canvas_; }
   ui::Printer& GetPrinter() override { return printer_; }
+  void HistoryWindow(ui::HistoryModel& model) override;
 
  private:
   QWidget* Parent() const;
