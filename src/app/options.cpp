@@ -322,7 +322,7 @@ std::string ManPage() {
   s += ".SH ENVIRONMENT\n";
   for (const auto& v : kVariables) s += ".TP\n.B " + Roff(v.Name) + "\n" + Roff(v.Text) + "\n";
   s += ".SH FILES\n" + Roff(kWorkFolder) + "\n";
-  s += ".SS \"Test history\"\n" + Roff(kHistory) + "\n";
+  s += ".SH \"TEST HISTORY\"\n" + Roff(kHistory) + "\n";
   s += ".SH \"EXIT STATUS\"\n" + Roff(kExitStatus) + "\n";
   return s;
 }
