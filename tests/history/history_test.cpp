@@ -186,6 +186,23 @@ TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {
   // the trailer of measured values are the pulse's.
   EXPECT_EQ(files::TestDataText(p).substr(0, 40000), data.substr(0, 40000));
 
+  // The window's rows and its Export, as the operator reaches them.
+  h.plat.Files.push_back(dir_ / "pulse.csv");
+  std::vector<ui::HistoryRunRow> runs;
+  std::vector<ui::HistoryPulseRow> rows;
+  h.plat.OnHistory = [&](ui::HistoryModel& m) {
+    runs = m.Runs();
+    rows = m.Pulses(runs[1].Id);
+    m.Export(rows[1].Id);
+  };
+  h.Click(MenuId::mnuFileHistory);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[1].Kind, "Start");
+  EXPECT_EQ(runs[1].Pulses, "2");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].Kind, "full level");
+  EXPECT_EQ(ReadFile(dir_ / "pulse.csv"), history::PulseCsv(*Db().Pulse(rows[1].Id), "\r\n"));
+
   EXPECT_FALSE(history::ShowPulse(p, 12345));
   EXPECT_EQ(h.plat.Boxes.back().Title, history::kTitle);
 }

@@ -173,6 +173,11 @@ class TestPlatform : public ui::Platform {
   void EndProgram() override { Ended = true; }
   ui::Canvas& PlotCanvas() override { return Plot; }
   ui::Printer& GetPrinter() override { return Paper; }
+  // The test history window: what a test does while it is open.
+  std::function<void(ui::HistoryModel&)> OnHistory;
+  void HistoryWindow(ui::HistoryModel& model) override {
+    if (OnHistory) OnHistory(model);
+  }
 
   // Boxes with this title.
   int CountBoxes(const std::string& title) const;
