@@ -171,7 +171,7 @@ Store::Store(const std::string& path) : path_(path) {
     // Every commit reaches the disk: a power cut keeps each pulse committed before it.
     Exec("PRAGMA synchronous=FULL");
     Exec("PRAGMA foreign_keys=ON");
-    if (version < kSchemaVersion) Upgrade(version);
+    if (version < kSchemaVersion) Upgrade();
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -191,7 +191,7 @@ void Store::Exec(const char* sql) {
   }
 }
 
-void Store::Upgrade(int from) {
+void Store::Upgrade() {
   Transaction t(db_);
   // Another instance may have upgraded it between the first look and the lock.
   int now = VersionOf(db_);
@@ -201,7 +201,6 @@ void Store::Upgrade(int from) {
     Stmt s(db_, "UPDATE schema_version SET version=?");
     s.Bind(1, kSchemaVersion).Step();
   }
-  (void)from;
   t.Commit();
 }
 
@@ -248,7 +247,7 @@ int64_t Store::AddPulse(int64_t run, const PulseRecord& r) {
   if (r.Channels < 0 || r.Channels > kMaxChannels ||
       r.Counts.size() != static_cast<size_t>(r.Channels) * kRecordScans)
     throw StoreError("a pulse record of the wrong size");
-  static const std::string sql =
+  const std::string sql =
       std::string(
           "INSERT INTO pulses(run_id,time,kind,run_index,level_factor,test_level_g,"
           "drive_peak_counts,drive_gain,control_peak_g,sample_factor,adc_zero,channels,"
@@ -359,7 +358,7 @@ std::vector<EventRow> Store::Events(int64_t run) {
 }
 
 std::optional<PulseRecord> Store::Pulse(int64_t id, int64_t* run) {
-  static const std::string sql =
+  const std::string sql =
       std::string(
           "SELECT run_id,time,kind,run_index,level_factor,test_level_g,"
           "drive_peak_counts,drive_gain,control_peak_g,sample_factor,adc_zero,channels,"

@@ -113,7 +113,7 @@ class Store {
 
  private:
   void Exec(const char* sql);
-  void Upgrade(int from);
+  void Upgrade();
   std::string path_;
   sqlite3* db_ = nullptr;
 };
