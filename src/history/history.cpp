@@ -77,7 +77,7 @@ bool Ensure(Program& p) {
   if (s.Off || s.Path.empty()) return false;
   try {
     s.Out = std::make_unique<Writer>(std::make_unique<Store>(s.Path));
-  } catch (const StoreError& e) {
+  } catch (const std::exception& e) {  // the file, or a thread the system would not start
     Fail(p, e.what());
   }
   return s.Out != nullptr;

@@ -68,7 +68,8 @@ void Writer::Work() {
             if (run_ != 0) store_->AddEvent(run_, job.Time, job.Text1, job.Text2, job.Text3);
             break;
         }
-      } catch (const StoreError& e) {
+      } catch (const std::exception& e) {
+        // Nothing may escape the thread: the program hears of it at its next call.
         why = e.what();
       }
     }

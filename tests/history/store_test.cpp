@@ -125,3 +125,14 @@ TEST(HistoryStore, PulseRoundTripKeepsTheRawRecordAndLeavesUnjudgedColumnsEmpty)
   EXPECT_EQ(row->Pulses, 2);
   EXPECT_EQ(row->Step, "Z axis");
 }
+
+TEST(HistoryStore, TwoProgramsOnOneFileBothKeepTheirRows) {
+  TempDir dir;
+  Store a(dir / "h.sqlite"), b(dir / "h.sqlite");
+  for (int i = 0; i < 5; ++i) {
+    a.AddPulse(a.BeginRun({}), Record(1));
+    b.AddPulse(b.BeginRun({}), Record(2));
+  }
+  EXPECT_EQ(a.Runs().size(), 10u);
+  EXPECT_EQ(b.Pulse(10)->Channels, 2);
+}
