@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 #include "app/work_folder.h"
 #include "history/history.h"
@@ -12,7 +13,9 @@ namespace history {
 
 namespace {
 
-int Fail(std::ostream& err, const std::string& what) {
+int Fail(std::ostream& err, std::string what) {
+  for (char& c : what)
+    if (c == '\r' || c == '\n') c = ' ';
   err << "krx8: " << what << '\n';
   return 2;
 }
@@ -92,21 +95,24 @@ int RunHistoryCommand(const Query& q, std::ostream& out, std::ostream& err) {
   // Reading must never create a database.
   if (!std::filesystem::is_regular_file(path, ec))
     return Fail(err, path + ": no such test history");
+  // Built whole first: a damaged row found halfway prints nothing but the error.
+  std::ostringstream text;
   try {
     Store db(path);
     if (q.Pulse) {
       const auto r = db.Pulse(*q.Pulse);
       if (!r) return Fail(err, path + ": no pulse " + std::to_string(*q.Pulse));
-      out << PulseCsv(*r, "\n");
+      text << PulseCsv(*r, "\n");
     } else if (q.Run) {
       if (!db.Run(*q.Run)) return Fail(err, path + ": no run " + std::to_string(*q.Run));
-      PulsesCsv(db, *q.Run, out);
+      PulsesCsv(db, *q.Run, text);
     } else {
-      RunsCsv(db, out);
+      RunsCsv(db, text);
     }
   } catch (const StoreError& e) {
     return Fail(err, path + ": " + e.what());
   }
+  out << text.str();
   out.flush();
   return out ? 0 : Fail(err, "the output could not be written");
 }
