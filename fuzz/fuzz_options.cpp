@@ -43,5 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       (!o.AcceptDataFile.empty() && o.SrsProfileFile.empty() &&
        o.Action != app::OptionAction::Help && o.Action != app::OptionAction::Version))
     std::abort();
+  // A history query names at most one row, a positive id.
+  if (o.Action == app::OptionAction::History &&
+      ((o.HistoryRun && o.Pulse) || (o.HistoryRun && *o.HistoryRun < 1) ||
+       (o.Pulse && *o.Pulse < 1)))
+    std::abort();
+  if (o.Action != app::OptionAction::History && o.Action != app::OptionAction::Error &&
+      o.Action != app::OptionAction::Help && o.Action != app::OptionAction::Version &&
+      (o.Pulse || o.HistoryRun || !o.Database.empty()))
+    std::abort();
   return 0;
 }

@@ -39,21 +39,6 @@ std::string Number(double v) {
   return s;
 }
 
-const char* VerdictCell(Verdict v) {
-  switch (v) {
-    case Verdict::Pass:
-      return "PASS";
-    case Verdict::FailPeak:
-      return "FAIL peak";
-    case Verdict::FailWidth:
-      return "FAIL width";
-    case Verdict::FailVelocity:
-      return "FAIL velocity change";
-    case Verdict::FailBand:
-      return "FAIL band";
-  }
-  return "FAIL";
-}
 
 // A single-precision item; one beyond single precision is an overflow, as in a profile.
 float Single(common::TextReader& in) {

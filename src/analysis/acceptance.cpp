@@ -172,6 +172,22 @@ AcceptanceResult JudgePulse(const PulseRecord& r, const Tolerances& tol) {
   return out;
 }
 
+const char* VerdictCell(Verdict v) {
+  switch (v) {
+    case Verdict::Pass:
+      return "PASS";
+    case Verdict::FailPeak:
+      return "FAIL peak";
+    case Verdict::FailWidth:
+      return "FAIL width";
+    case Verdict::FailVelocity:
+      return "FAIL velocity change";
+    case Verdict::FailBand:
+      return "FAIL band";
+  }
+  return "FAIL";
+}
+
 const char* VerdictName(Verdict v) {
   switch (v) {
     case Verdict::FailPeak:

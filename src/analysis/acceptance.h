@@ -46,6 +46,9 @@ struct PulseRecord {
 // 9999 otherwise.
 AcceptanceResult JudgePulse(const PulseRecord& r, const Tolerances& tol);
 
+// The verdict as files and tables write it: "PASS", or "FAIL " and the first failing measure
+// ("FAIL velocity change").
+const char* VerdictCell(Verdict v);
 // The upper-case name of the first failing measure ("VELOCITY CHANGE"), "" for a pass.
 const char* VerdictName(Verdict v);
 // The failing measure's figure in %, as the status line shows it.

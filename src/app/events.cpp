@@ -8,6 +8,7 @@
 #include "app/wait.h"
 #include "common/error_box.h"
 #include "display/axes.h"
+#include "history/history.h"
 #include "procedure/runner.h"
 
 namespace app {
@@ -35,6 +36,9 @@ void DispatchMenu(Program& p, ui::MenuId id, int index) {
       break;
     case ui::Owner::Print:
       print::OnMenu(p, id, index);
+      break;
+    case ui::Owner::History:
+      history::OpenHistoryWindow(p);
       break;
   }
 }
@@ -145,13 +149,15 @@ bool HandleEvent(Program& p, const Event& e) {
     ~Release() { p.run.Busy = false; }
   } release{p};
   Guarded(p, [&] { Dispatch(p, e); });
+  const bool abortArrived = p.run.AbortRequested;
   if (p.run.AbortRequested && !p.run.Ended) {
     p.run.AbortRequested = false;
     Guarded(p, [&] { StopTest(p); });
   }
   // A running procedure takes its next step once the event's own work is done, as an
-  // operator at the window would.
+  // operator at the window would; the history then sees what the event and the step did.
   if (procedure::Active(p)) Guarded(p, [&] { procedure::AfterEvent(p); });
+  history::AfterEvent(p, {IsAbort(e) || abortArrived, e.Kind == EventKind::Unload});
   return true;
 }
 

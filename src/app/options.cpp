@@ -12,7 +12,9 @@ namespace app {
 
 namespace {
 
-enum class Opt { NoSplash, StartupTime, Srs, Accept, Custom, Q, Procedure, Headless, Help, Version };
+enum class Opt {
+  NoSplash, StartupTime, Srs, Accept, Custom, Q, Procedure, Headless, History, Pulse, Db, Help, Version
+};
 
 struct OptionDoc {
   Opt Id;
@@ -20,6 +22,7 @@ struct OptionDoc {
   const char* Alias;  // a short form, or null
   const char* Arg;    // the value's name, or null for a switch
   const char* Text;
+  bool OptionalArg = false;  // the value may be left out
 };
 
 struct VariableDoc {
@@ -54,6 +57,17 @@ constexpr OptionDoc kOptions[] = {
      "With --procedure: run without a window, on the board driver (or demo mode), printing one "
      "line per pulse on standard error; a pause prints its text and waits for a line on "
      "standard input. SIGINT and SIGTERM abort the run."},
+    {Opt::History, "--history", nullptr, "[RUN_ID]",
+     "Print the runs of the test history as CSV (Run, Started, Ended, Profile, Kind, Pulses, "
+     "Ended by, Control mode, Board, Folder, Procedure, Step) and exit; with RUN_ID, that run's "
+     "pulses (Pulse, Time, Kind, Level G, Drive counts, Control peak G, Verdict, then the "
+     "level, gain, measured and reference peaks, trip code and acceptance measures).",
+     true},
+    {Opt::Pulse, "--pulse", nullptr, "PULSE_ID",
+     "Print one pulse of the test history as CSV and exit: Time ms, Channel 1 G to Channel 16 "
+     "G (an inactive channel's field empty) and Drive, one line per scan."},
+    {Opt::Db, "--db", nullptr, "FILE",
+     "With --history or --pulse: the test history file to read instead of the program's."},
     {Opt::Help, "--help", "-h", nullptr, "Print this help and exit."},
     {Opt::Version, "--version", nullptr, nullptr, "Print the version and exit."},
 };
@@ -68,6 +82,9 @@ constexpr VariableDoc kVariables[] = {
     {"KRX8_CONTROL_FILE",
      "The remote-control file that another program writes (default KRXControl.dat in the "
      "working folder)."},
+    {"KRX8_HISTORY",
+     "The test history file (default krx8-history.sqlite in the working folder); the empty "
+     "string keeps no history."},
     {"XDG_DATA_HOME",
      "The base folder of per-user data; the working folder is krx8 in it (default "
      "~/.local/share)."},
@@ -86,12 +103,21 @@ constexpr const char* kWorkFolder =
     "file KRX8Cal.Dat when they are missing there. Profiles, calibration factors, reports and "
     "test data are read and written in the working folder.";
 
+constexpr const char* kHistory =
+    "Every Equalize, Pre-test and Start is kept in the test history, an SQLite file: a run row "
+    "(start and end in UTC, folder, profile file and the whole profile record, control mode, "
+    "demo or board, how it ended), a pulse row for every pulse (kind, index, level, drive, "
+    "gain, peaks, trip code, acceptance, and the raw counts of every active channel with the "
+    "zero count and scales) and an event row for every message box of a run. Each pulse is "
+    "committed before the next one fires. File, Test History... lists the runs and pulses, "
+    "shows a pulse in the plot and exports it.";
+
 constexpr const char* kExitStatus =
-    "0 on success, 2 on a wrong command line or a file that cannot be read; --accept exits "
-    "with 1 when channel 1 fails. With --procedure --headless: 0 when every step "
-    "completed and every pulse passed, 1 when a step failed, tripped, hit a board error or was "
-    "aborted, 2 when the procedure file was refused, 3 when it stopped at a pause with nobody "
-    "to answer.";
+    "0 on success, 2 on a wrong command line, a file that cannot be read or a missing test "
+    "history, run or pulse; --accept exits with 1 when channel 1 fails. With --procedure "
+    "--headless: 0 when every step completed and every pulse passed, 1 when a step failed, "
+    "tripped, hit a board error or was aborted, 2 when the procedure file was refused, 3 when "
+    "it stopped at a pause with nobody to answer.";
 
 constexpr size_t kShownArgument = 60;
 
@@ -117,6 +143,15 @@ Options Failure(const std::string& what) {
   o.Action = OptionAction::Error;
   o.Error = "krx8: " + what + " (krx8 --help lists the options)";
   return o;
+}
+
+// A row id: a whole number from 1.
+bool ParseId(std::string_view text, std::optional<int64_t>& id) {
+  int64_t v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec != std::errc() || end != text.data() + text.size() || v < 1) return false;
+  id = v;
+  return true;
 }
 
 // Any finite number; the spectrum command itself holds it to its bounds.
@@ -192,6 +227,7 @@ std::string Roff(std::string_view text) {
 Options ParseOptions(int argc, const char* const* argv) {
   Options o;
   bool help = false, version = false, srsOnly = false, custom = false, headless = false;
+  bool history = false, dbOnly = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
     std::string_view name = arg, value;
@@ -206,12 +242,14 @@ Options ParseOptions(int argc, const char* const* argv) {
       return Failure((arg.starts_with("-") ? "unknown option '" : "unexpected argument '") +
                      Shown(arg) + "'");
     if (opt->Arg == nullptr && inlineValue) return Failure(Shown(name) + " takes no value");
-    if (opt->Arg != nullptr && !inlineValue) {
+    if (opt->OptionalArg && !inlineValue) {
+      if (i + 1 < argc && argv[i + 1] != nullptr && argv[i + 1][0] != '-') value = argv[++i];
+    } else if (opt->Arg != nullptr && !inlineValue) {
       if (i + 1 >= argc || argv[i + 1] == nullptr)
         return Failure(std::string(opt->Name) + " needs " + opt->Arg);
       value = argv[++i];
     }
-    if (opt->Arg != nullptr && value.empty())
+    if (opt->Arg != nullptr && !opt->OptionalArg && value.empty())
       return Failure(std::string(opt->Name) + " needs " + opt->Arg);
     switch (opt->Id) {
       case Opt::NoSplash:
@@ -236,6 +274,19 @@ Options ParseOptions(int argc, const char* const* argv) {
         o.CustomWaveshapeFile = value;
         custom = true;
         break;
+      case Opt::History:
+        history = true;
+        if (!value.empty() && !ParseId(value, o.HistoryRun))
+          return Failure("--history takes a run number, not '" + Shown(value) + "'");
+        break;
+      case Opt::Pulse:
+        if (!ParseId(value, o.Pulse))
+          return Failure("--pulse needs a pulse number, not '" + Shown(value) + "'");
+        break;
+      case Opt::Db:
+        o.Database = value;
+        dbOnly = true;
+        break;
       case Opt::Q:
         if (!ParseQ(value, o.Q)) return Failure("--q needs a number, not '" + Shown(value) + "'");
         srsOnly = true;
@@ -257,6 +308,11 @@ Options ParseOptions(int argc, const char* const* argv) {
   if (!o.ProcedureFile.empty() && (!o.SrsProfileFile.empty() || !o.AcceptDataFile.empty()))
     return Failure("--procedure, --srs and --accept are different commands");
   o.Headless = headless;
+  if (history && o.Pulse) return Failure("--history and --pulse cannot be combined");
+  if ((history || o.Pulse) &&
+      (!o.SrsProfileFile.empty() || !o.AcceptDataFile.empty() || !o.ProcedureFile.empty()))
+    return Failure("--history and --pulse cannot be combined with another command");
+  if (dbOnly && !history && !o.Pulse) return Failure("--db goes with --history or --pulse");
   if (help)
     o.Action = OptionAction::Help;
   else if (version)
@@ -267,6 +323,8 @@ Options ParseOptions(int argc, const char* const* argv) {
     o.Action = OptionAction::Accept;
   else if (!o.ProcedureFile.empty())
     o.Action = OptionAction::Procedure;
+  else if (history || o.Pulse)
+    o.Action = OptionAction::History;
   return o;
 }
 
@@ -283,6 +341,8 @@ std::string HelpText() {
   for (const auto& v : kVariables) Entry(s, v.Name, v.Text);
   s += "\nWorking folder:\n  ";
   Wrap(s, kWorkFolder, 2, 2);
+  s += "\nTest history:\n  ";
+  Wrap(s, kHistory, 2, 2);
   s += "\nExit status:\n  ";
   Wrap(s, kExitStatus, 2, 2);
   return s;
@@ -305,6 +365,7 @@ std::string ManPage() {
   s += ".SH ENVIRONMENT\n";
   for (const auto& v : kVariables) s += ".TP\n.B " + Roff(v.Name) + "\n" + Roff(v.Text) + "\n";
   s += ".SH FILES\n" + Roff(kWorkFolder) + "\n";
+  s += ".SH \"TEST HISTORY\"\n" + Roff(kHistory) + "\n";
   s += ".SH \"EXIT STATUS\"\n" + Roff(kExitStatus) + "\n";
   return s;
 }

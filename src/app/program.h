@@ -8,6 +8,8 @@
 #include "daq/state.h"
 #include "display/state.h"
 #include "files/state.h"
+#include "history/box_tap.h"
+#include "history/state.h"
 #include "print/state.h"
 #include "procedure/state.h"
 #include "profile/record.h"
@@ -15,11 +17,22 @@
 #include "ui/platform.h"
 #include "ui/window.h"
 
+struct Program;
+namespace history {
+void BoxShown(Program& p, const std::string& title, const std::string& text);
+}
+
 struct Program {
-  explicit Program(ui::Platform& p) : platform(p) {}
+  explicit Program(ui::Platform& p) : boxes(p), platform(boxes) {
+    boxes.OnBox = [this](const std::string& title, const std::string& text) {
+      history::BoxShown(*this, title, text);
+    };
+  }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
+  // Every box passes the history on its way to the platform.
+  history::BoxTap boxes;
   ui::Platform& platform;
   ui::Window win;
   profile::State profile;
@@ -33,6 +46,7 @@ struct Program {
   analysis::State srs;
   analysis::AcceptState accept;
   procedure::State procedure;
+  history::State history;
 
   float& Row(int r) { return profile.Record.Value[r]; }
   float Row(int r) const { return profile.Record.Value[r]; }

@@ -78,7 +78,13 @@ int RepetitionIntervalMs(const Program& p) {
   return common::ToInt32(static_cast<double>(seconds) * 1000.0);
 }
 
-// Channel 1 response becomes the view; the other response items keep their marks.
+bool Equalized(const Program& p) {
+  return p.control.SystemEqualized != 0;
+}
+
+}  // namespace
+
+// The other response items keep their marks.
 void ShowControlResponse(Program& p) {
   auto& w = p.win;
   w.Check(MenuId::mnuViewResponse, true, 0);
@@ -89,12 +95,6 @@ void ShowControlResponse(Program& p) {
     w.Check(MenuId::mnuViewMaximax, false);
   }
 }
-
-bool Equalized(const Program& p) {
-  return p.control.SystemEqualized != 0;
-}
-
-}  // namespace
 
 void EqualizeCommand(Program& p) {
   ArmRun(p, Run::Equalize);

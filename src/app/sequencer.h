@@ -16,6 +16,8 @@ void FullLevelPulse(Program& p);
 // full-level pulse.
 void TransientTick(Program& p);
 void EndOfRun(Program& p);
+// Channel 1 response becomes the view, as after every pulse.
+void ShowControlResponse(Program& p);
 void SpnLevel(Program& p, bool up);
 void TimerTick(Program& p, ui::TimerId id);
 

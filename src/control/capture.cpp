@@ -7,6 +7,7 @@
 #include "common/rounding.h"
 #include "control/fire_limits.h"
 #include "daq/acquisition.h"
+#include "history/history.h"
 #include "profile/recompute.h"
 
 namespace control {
@@ -125,12 +126,16 @@ void AnalyzeRecord(Program& p, bool pci) {
   // An unusable scale (a sensitivity of 0) reads as no feedback, as a 0 peak does.
   if (!(scale > 0) || !(g >= 0.1f)) g = 0.1f;
   p.control.ControlPeakG = g;
+  // Kept before the next pulse can fire.
+  history::PulseAnalyzed(p);
 }
 
 }  // namespace
 
 void CaptureAndAnalyze(Program& p) {
   p.control.PulseFailed = false;
+  // The pulse before is committed to the history before this one fires.
+  history::Flush(p);
   bool pci = PciInterface(p);
   bool demo = p.daq.DemoMode == 1.0f;
   if (pci) {

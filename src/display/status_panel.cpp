@@ -110,6 +110,8 @@ void UpdateStatusPanel(Program& p) {
 
   std::string banner = DealerBanner(p.profile.DealerIndex);
   if (!banner.empty()) w.Caption = banner;
+  if (p.history.Off && !w.Caption.ends_with(history::kOffCaption))
+    w.Caption += history::kOffCaption;
 }
 
 }  // namespace display

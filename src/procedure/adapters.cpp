@@ -19,11 +19,9 @@ std::optional<PulseJudgement> LastPulseVerdict(const Program& p) {
   return j;
 }
 
-// ADAPTER(history): to set the procedure and step of the history's run rows.
 void MarkHistory(Program& p, const std::string& procedureTitle, const std::string& step) {
-  (void)p;
-  (void)procedureTitle;
-  (void)step;
+  p.history.Procedure = procedureTitle;
+  p.history.Step = step;
 }
 
 }  // namespace procedure

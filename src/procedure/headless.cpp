@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <random>
@@ -12,6 +13,7 @@
 
 #include "app/events.h"
 #include "daq/call_layer.h"
+#include "history/history.h"
 #include "procedure/runner.h"
 #include "ui/headless_platform.h"
 
@@ -204,6 +206,8 @@ int RunHeadless(const HeadlessSetup& setup, std::ostream& err) {
   ConsolePlatform platform(setup, err);
   auto prog = std::make_unique<Program>(platform);
   platform.Attach(*prog);
+  // Every pulse of the procedure is kept, as in the window.
+  prog->history.Path = history::PathFrom(std::getenv("KRX8_HISTORY"));
   platform.Send(app::Event::Of(app::EventKind::SplashDone));
   if (!Begin(*prog, std::move(proc))) return 1;
   err << "krx8: procedure \"" << prog->procedure.Proc.Title << "\", "

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 #include "app/work_folder.h"
 #include "procedure/headless.h"
 #include "procedure/runner.h"
+#include "history/command.h"
+#include "history/history.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/splash.h"
@@ -71,6 +74,9 @@ int main(int argc, char** argv) {
     case app::OptionAction::Accept:
       return analysis::RunAcceptCommand(opts.AcceptDataFile, opts.CustomWaveshapeFile, std::cout,
                                         std::cerr);
+    case app::OptionAction::History:
+      return history::RunHistoryCommand({opts.Database, opts.HistoryRun, opts.Pulse}, std::cout,
+                                        std::cerr);
     case app::OptionAction::Run:
     case app::OptionAction::Procedure:
       break;
@@ -92,6 +98,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme("krx8"));
   qtui::QtPlatform platform;
   Program prog(platform);
+  prog.history.Path = history::PathFrom(std::getenv("KRX8_HISTORY"));
   qtui::MainWindow window(prog, platform.Canvas());
   platform.SetWindow(&window);
 

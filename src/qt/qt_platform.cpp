@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "qt/history_window.h"
 #include "qt/main_window.h"
 
 namespace qtui {
@@ -265,6 +266,12 @@ void QtPlatform::Pump(int ms) {
 void QtPlatform::EndProgram() {
   if (window_) window_->hide();
   QCoreApplication::quit();
+}
+
+void QtPlatform::HistoryWindow(ui::HistoryModel& model) {
+  qtui::HistoryWindow w(model, Parent());
+  w.exec();
+  SyncWindow();
 }
 
 }  // namespace qtui

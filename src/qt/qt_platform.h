@@ -42,6 +42,7 @@ class QtPlatform : public ui::Platform {
   ui::Printer& GetPrinter() override { return printer_; }
   ui::Answer PauseBox(const std::string& text, const std::string& title) override;
   std::unique_ptr<ui::Printer> PdfPrinter(const std::string& path) override;
+  void HistoryWindow(ui::HistoryModel& model) override;
 
  private:
   QWidget* Parent() const;

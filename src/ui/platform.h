@@ -83,6 +83,25 @@ struct FormField {
   bool IsCheck = false;
   bool Checked = false;
   std::string Text;
+// The test history window's rows, as texts to show, and its two commands; the core fills
+// and answers them.
+struct HistoryRunRow {
+  int64_t Id = 0;
+  std::string Date, Profile, Kind, Pulses, EndedBy;
+};
+struct HistoryPulseRow {
+  int64_t Id = 0;
+  std::string Time, Kind, Level, ControlPeak, Verdict;
+};
+class HistoryModel {
+ public:
+  virtual ~HistoryModel() = default;
+  virtual std::vector<HistoryRunRow> Runs() = 0;
+  virtual std::vector<HistoryPulseRow> Pulses(int64_t run) = 0;
+  // Loads the pulse into the main plot as a recalled record.
+  virtual void Show(int64_t pulse) = 0;
+  // Writes the pulse's samples to a CSV file the operator chooses.
+  virtual void Export(int64_t pulse) = 0;
 };
 
 class Platform {
@@ -153,6 +172,8 @@ class Platform {
     (void)path;
     return nullptr;
   }
+  // The test history window, open until the operator closes it; without a window, nothing.
+  virtual void HistoryWindow(HistoryModel& model) { (void)model; }
 };
 
 }  // namespace ui

@@ -18,7 +18,7 @@ enum class MenuId : uint16_t {
 inline constexpr int kMenuCount = static_cast<int>(MenuId::None);
 
 enum class MenuKind : uint8_t { Top, Sub, Item, Sep, Array };
-enum class Owner : uint8_t { App, Profile, Control, Daq, Files, Display, Print };
+enum class Owner : uint8_t { App, Profile, Control, Daq, Files, Display, Print, History };
 
 struct MenuDef {
   MenuId Id;

@@ -29,7 +29,7 @@ void Plant(Program& p) {
   p.run.PulseCount++;
   profile::ComputeDrivePeak(p);
   p.control.ControlPeakG = p.run.LevelFactor * p.plot.TestLevelG * p.Row(row::DriveGain);
-  pulses_.At.push_back(static_cast<TestPlatform&>(p.platform).NowMs);
+  pulses_.At.push_back(static_cast<TestPlatform&>(p.boxes.Inner()).NowMs);
   pulses_.Level.push_back(p.run.LevelFactor);
 }
 

@@ -27,7 +27,7 @@ void Record(Program& p) {
   profile::ComputeDrivePeak(p);
   log_.Gains.push_back(p.Row(row::DriveGain));
   log_.Status.push_back(p.win.Lbl(ui::LabelId::lblStatus).Caption);
-  log_.Refreshes.push_back(static_cast<TestPlatform&>(p.platform).Refreshes);
+  log_.Refreshes.push_back(static_cast<TestPlatform&>(p.boxes.Inner()).Refreshes);
 }
 
 void SetPeak(Program& p, float g) {

@@ -210,6 +210,11 @@ class TestPlatform : public ui::Platform {
     PauseAnswers.pop_front();
     return a;
   }
+  // The test history window: what a test does while it is open.
+  std::function<void(ui::HistoryModel&)> OnHistory;
+  void HistoryWindow(ui::HistoryModel& model) override {
+    if (OnHistory) OnHistory(model);
+  }
 
   // Boxes with this title.
   int CountBoxes(const std::string& title) const;

@@ -26,8 +26,8 @@ TEST(MenuTree, TopMenusAndTheirItemsInOrder) {
   EXPECT_EQ(ChildCaptions(MenuId::mnuFile),
             (std::vector<std::string>{"&Open Profile", "Open KRX-4 Profile", "Open &Report",
                                       "&Save Profile", "Save Report", "Export Test Data",
-                                      "Export SRS", "-", "Printer Setup", "Print Color",
-                                      "&Print Report", "-", "E&xit"}));
+                                      "Export SRS", "Test &History...", "-", "Printer Setup",
+                                      "Print Color", "&Print Report", "-", "E&xit"}));
   EXPECT_EQ(
       ChildCaptions(MenuId::mnuRun),
       (std::vector<std::string>{"&Equalize", "&Pretest", "&Start", "&Abort", "Run &Procedure..."}));

@@ -1,0 +1,57 @@
+#pragma once
+// Stands between the program and its platform and passes everything through; it only
+// tells the history of each message box, so that the boxes of a run are kept without a
+// call at every place that shows one.
+#include <functional>
+#include <string>
+
+#include "ui/platform.h"
+
+namespace history {
+
+class BoxTap : public ui::Platform {
+ public:
+  explicit BoxTap(ui::Platform& inner) : inner_(inner) {}
+  // Told of each box before it is shown: title, text.
+  std::function<void(const std::string&, const std::string&)> OnBox;
+  ui::Platform& Inner() { return inner_; }
+
+  ui::Answer MessageBox(const std::string& text, ui::Buttons buttons, ui::Icon icon,
+                        const std::string& title) override {
+    if (OnBox) OnBox(title, text);
+    return inner_.MessageBox(text, buttons, icon, title);
+  }
+  std::string InputBox(const std::string& prompt, const std::string& title,
+                       const std::string& def) override {
+    return inner_.InputBox(prompt, title, def);
+  }
+  std::string OpenFileDialog(const std::string& title, const std::string& filter, int index,
+                             const std::string& name) override {
+    return inner_.OpenFileDialog(title, filter, index, name);
+  }
+  std::string SaveFileDialog(const std::string& title, const std::string& filter, int index,
+                             const std::string& name) override {
+    return inner_.SaveFileDialog(title, filter, index, name);
+  }
+  bool PrinterSetupDialog() override { return inner_.PrinterSetupDialog(); }
+  void ClipboardClear() override { inner_.ClipboardClear(); }
+  void ClipboardSetText(const std::string& t) override { inner_.ClipboardSetText(t); }
+  void ClipboardSetPlot() override { inner_.ClipboardSetPlot(); }
+  double SecondsSinceMidnight() override { return inner_.SecondsSinceMidnight(); }
+  std::string ShortDate() override { return inner_.ShortDate(); }
+  std::string ShortTime() override { return inner_.ShortTime(); }
+  void ShowHelp(const std::string& f) override { inner_.ShowHelp(f); }
+  double Random() override { return inner_.Random(); }
+  void Refresh() override { inner_.Refresh(); }
+  void Pump(int ms) override { inner_.Pump(ms); }
+  double MonotonicMs() override { return inner_.MonotonicMs(); }
+  void EndProgram() override { inner_.EndProgram(); }
+  ui::Canvas& PlotCanvas() override { return inner_.PlotCanvas(); }
+  ui::Printer& GetPrinter() override { return inner_.GetPrinter(); }
+  void HistoryWindow(ui::HistoryModel& model) override { inner_.HistoryWindow(model); }
+
+ private:
+  ui::Platform& inner_;
+};
+
+}  // namespace history

@@ -1,0 +1,281 @@
+#include "history/history.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+#include "analysis/acceptance.h"
+#include "app/sequencer.h"
+#include "common/error_box.h"
+#include "common/file_name.h"
+#include "common/number_text.h"
+#include "common/text_file.h"
+#include "display/inputs.h"
+#include "display/plot.h"
+#include "profile/profile_file.h"
+#include "profile/recompute.h"
+
+namespace history {
+
+namespace {
+
+using app::Run;
+namespace row = profile::row;
+
+// The acceptance judgement of the event's pulse: channel 1's measures and verdict.
+Acceptance JudgedAcceptance(const Program& p) {
+  if (!p.accept.Judged) return {};
+  const analysis::AcceptanceResult& r = p.accept.Channel1;
+  Acceptance a;
+  a.Judged = true;
+  a.PeakPct = r.PeakPct;
+  a.WidthPct = r.WidthPct;
+  a.VelocityChangePct = r.VelocityChangePct;
+  a.WorstBandPct = r.WorstBandPct;
+  a.SamplesOutside = r.SamplesOutside;
+  a.Verdict = analysis::VerdictCell(r.verdict);
+  return a;
+}
+
+const char* RunKindName(int kind) {
+  switch (static_cast<Run>(kind)) {
+    case Run::Equalize:
+      return "Equalize";
+    case Run::PreTest:
+      return "Pre-test";
+    case Run::FullLevel:
+      return "Start";
+    default:
+      return "";
+  }
+}
+
+const char* ControlModeName(float mode) {
+  if (mode == 1) return "Manual";
+  if (mode == 2) return "Transient";
+  return "Auto";
+}
+
+int ActiveChannels(const Program& p) {
+  return p.daq.SixteenChannelFlag == 1 ? 16 : (p.daq.EightChannelFlag == 1 ? 8 : 4);
+}
+
+// The history stops for this session: one box naming the file and the reason; the title
+// bar says so from then on. The test itself goes on.
+void Fail(Program& p, const std::string& why) {
+  auto& s = p.history;
+  s.Out.reset();
+  s.Off = true;
+  s.RunOpen = false;
+  s.EventPulse = false;
+  if (!p.win.Caption.ends_with(kOffCaption)) p.win.Caption += kOffCaption;
+  p.platform.MessageBox("The test history " + s.Path + " cannot be used: " + why +
+                            ". The test goes on without a history.",
+                        ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
+}
+
+// True while rows can be written; a failure the writer met since is reported here.
+bool Ensure(Program& p) {
+  auto& s = p.history;
+  if (s.Out) {
+    if (auto why = s.Out->Failure()) Fail(p, *why);
+    return s.Out != nullptr;
+  }
+  if (s.Off || s.Path.empty()) return false;
+  try {
+    s.Out = std::make_unique<Writer>(std::make_unique<Store>(s.Path));
+  } catch (const std::exception& e) {  // the file, or a thread the system would not start
+    Fail(p, e.what());
+  }
+  return s.Out != nullptr;
+}
+
+void OpenRun(Program& p, int kind) {
+  auto& s = p.history;
+  Job& job = s.Out->Next();
+  job.What = Job::BeginRun;
+  RunStart& r = job.Run;
+  r.Started = NowUtc();
+  r.Kind = RunKindName(kind);
+  std::error_code ec;
+  r.Folder = std::filesystem::current_path(ec).string();
+  r.ProfileFile = p.profile.ProfileFileName;
+  auto record = p.profile.Record;
+  record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
+  r.Profile = profile::ProfileText(record);
+  r.ControlMode = ControlModeName(p.Row(row::ControlMode));
+  r.Demo = p.daq.DemoMode == 1.0f;
+  r.Procedure = s.Procedure;
+  r.Step = s.Step;
+  s.Out->Post();
+  s.RunOpen = true;
+  s.RunKind = kind;
+  s.PulseIndex = 0;
+  s.LastVerdict.clear();
+}
+
+std::string EndReason(const Program& p, const EventEnd& end, int now) {
+  const auto& s = p.history;
+  if (now != static_cast<int>(Run::Idle)) return std::string("changed to ") + RunKindName(now);
+  if (end.Closing) return "program closed";
+  if (p.control.PulseFailed && s.BoxInEvent) return "board error";
+  if (s.EventPulse && p.control.TripCode != 0) return "trip: " + p.control.TripMessage;
+  if (end.Aborted || !s.EventPulse) return "aborted";
+  if (s.LastVerdict.starts_with("FAIL")) return "acceptance FAIL";
+  return "completed";
+}
+
+// Fills the record in place: a slot's sample vector keeps its size from pulse to pulse.
+void Capture(const Program& p, const char* kind, int index, PulseRecord& r) {
+  r.Time = NowUtc();
+  r.Kind = kind;
+  r.Index = index;
+  r.LevelFactor = p.run.LevelFactor;
+  r.TestLevelG = p.plot.TestLevelG;
+  r.DrivePeakCounts = p.run.DrivePeakCounts;
+  r.DriveGain = p.Row(row::DriveGain);
+  r.ControlPeakG = p.control.ControlPeakG;
+  r.SampleFactor = p.wave.SampleFactor;
+  r.AdcZero = p.daq.AdcZero;
+  r.Channels = ActiveChannels(p);
+  for (int c = 1; c <= kMaxChannels; ++c) r.Scale[c] = display::ChannelScale(p, c);
+  r.Counts.resize(static_cast<size_t>(r.Channels) * kRecordScans);
+  const long n = p.daq.ScanStride;
+  for (int c = 1; c <= r.Channels; ++c) {
+    const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
+    const int k = (c - 1) % 8;
+    for (int i = 0; i < kRecordScans; ++i)
+      r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i] = display::ScanSample(b, i * n + k);
+  }
+  for (int i = 0; i < kRecordScans; ++i) r.DriveCodes[i] = p.wave.DriveCodes[i];
+}
+
+std::string Number(double v) {
+  char buf[32];
+  auto res = std::to_chars(buf, buf + sizeof buf, static_cast<float>(v));
+  return std::string(buf, res.ptr);
+}
+
+}  // namespace
+
+std::string PathFrom(const char* variable) {
+  return variable == nullptr ? kFileName : variable;
+}
+
+std::string NowUtc() {
+  using namespace std::chrono;
+  const auto now = system_clock::now();
+  const std::time_t t = system_clock::to_time_t(now);
+  const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+  std::tm tm{};
+  gmtime_r(&t, &tm);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", tm.tm_year + 1900,
+                tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(ms));
+  return buf;
+}
+
+void PulseAnalyzed(Program& p) {
+  auto& s = p.history;
+  s.Recalled = 0;
+  if (!Ensure(p)) return;
+  const Run state = app::RunStateOf(p);
+  const char* kind = "pre-test";
+  if (state == Run::Equalize)
+    kind = "equalisation";
+  else if (state == Run::FullLevel && p.run.LevelFactor == 1.0f)
+    kind = p.Row(row::ControlMode) == 2 ? "transient" : "full level";
+  // A pulse outside a run (key "P" when idle) gets a run of its own.
+  if (!s.RunOpen) OpenRun(p, static_cast<int>(state == Run::Idle ? Run::PreTest : state));
+  Job& job = s.Out->Next();
+  job.What = Job::Pulse;
+  Capture(p, kind, s.PulseIndex + 1, job.Record);
+  s.Out->Post();
+  s.EventPulse = true;
+  s.EventPulseKind = kind;
+  ++s.PulseIndex;
+}
+
+void AfterEvent(Program& p, const EventEnd& end) {
+  auto& s = p.history;
+  if (!Ensure(p)) {
+    s.EventPulse = false;
+    s.BoxInEvent = false;
+    return;
+  }
+  if (s.EventPulse && s.EventPulseKind != "equalisation") {
+    Job& job = s.Out->Next();
+    job.What = Job::Outcome;
+    PulseOutcome& o = job.Result;
+    o.PeakA = p.plot.ResponsePeakA;
+    o.PeakV = p.plot.ResponsePeakV;
+    o.PeakD = p.plot.ResponsePeakD;
+    o.RefPeakA = p.plot.RefPeakA;
+    o.RefPeakV = p.plot.RefPeakV;
+    o.RefPeakD = p.plot.RefPeakD;
+    const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
+    o.TripCode = full ? p.control.TripCode : 0;
+    o.Accept = JudgedAcceptance(p);
+    if (o.Accept.Judged) s.LastVerdict = o.Accept.Verdict;
+    s.Out->Post();
+  }
+  const int now = static_cast<int>(app::RunStateOf(p));
+  if (s.RunOpen && now != s.RunKind) {
+    Job& job = s.Out->Next();
+    job.What = Job::EndRun;
+    job.Time = NowUtc();
+    job.Text1 = EndReason(p, end, now);
+    s.Out->Post();
+    s.RunOpen = false;
+  }
+  if (!s.RunOpen && now != static_cast<int>(Run::Idle) && !end.Closing) OpenRun(p, now);
+  // What a closing program wrote is on the disk before it ends.
+  if (end.Closing) s.Out->Flush();
+  s.EventPulse = false;
+  s.BoxInEvent = false;
+}
+
+void BoxShown(Program& p, const std::string& title, const std::string& text) {
+  auto& s = p.history;
+  if (!s.Out || !s.RunOpen) return;
+  s.BoxInEvent = true;
+  Job& job = s.Out->Next();
+  job.What = Job::Event;
+  job.Time = NowUtc();
+  job.Text1 = title == "Error!" ? "board error" : "message";
+  job.Text2 = title;
+  job.Text3 = text;
+  s.Out->Post();
+}
+
+void Flush(Program& p) {
+  if (p.history.Out) p.history.Out->Flush();
+}
+
+std::string PulseCsv(const PulseRecord& r, const char* eol) {
+  std::string out = "\"Time ms\"";
+  for (int c = 1; c <= kMaxChannels; ++c) out += ",\"Channel " + std::to_string(c) + " G\"";
+  out += ",\"Drive\"";
+  out += eol;
+  const double m = r.SampleFactor >= 1 && r.SampleFactor <= 8 ? r.SampleFactor : 1;
+  for (int i = 0; i < kRecordScans; ++i) {
+    out += Number(i * 1000.0 / (1280.0 * m));
+    for (int c = 1; c <= kMaxChannels; ++c) {
+      out += ',';
+      if (c > r.Channels) continue;
+      const float scale = r.Scale[c];
+      // As on the plot: a channel without a usable calibration reads as zero.
+      const int counts =
+          static_cast<int>(r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i]) - r.AdcZero;
+      const bool usable = std::isfinite(scale) && scale != 0;
+      out += Number(usable ? counts / static_cast<double>(scale) : 0.0);
+    }
+    out += ',' + Number((r.DriveCodes[i] - 128) * 0.01 * r.TestLevelG);
+    out += eol;
+  }
+  return out;
+}
+
+}  // namespace history

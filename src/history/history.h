@@ -1,0 +1,49 @@
+#pragma once
+// Keeps every run, pulse and message of a run in the test history database. The program
+// calls it at three places: when a pulse has been analysed, at the end of each event, and
+// (through the platform tap) for each message box.
+#include <cstdint>
+#include <string>
+
+#include "app/program.h"
+
+namespace history {
+
+inline constexpr const char* kFileName = "krx8-history.sqlite";
+inline constexpr const char* kTitle = " KRX-8 Test History";
+
+// The database path from KRX8_HISTORY (null when unset): unset is the file in the working
+// folder, the empty string keeps no history.
+std::string PathFrom(const char* variable);
+
+// A pulse was recorded and analysed: its row, with the raw record, is committed before
+// anything else happens.
+void PulseAnalyzed(Program& p);
+
+struct EventEnd {
+  bool Aborted = false;  // Abort arrived from the operator or a remote source
+  bool Closing = false;  // the program is ending
+};
+// After every event: opens and closes run rows as the run state changed, and completes the
+// event's pulse with what the plot measured and the checks found.
+void AfterEvent(Program& p, const EventEnd& end);
+
+// A message box is about to be shown.
+void BoxShown(Program& p, const std::string& title, const std::string& text);
+
+// Waits until every row handed to the writer is committed.
+void Flush(Program& p);
+
+// File, Test History...
+void OpenHistoryWindow(Program& p);
+// Loads a stored pulse and its run's profile as a recalled record and draws it; false with
+// one box when it cannot.
+bool ShowPulse(Program& p, int64_t pulse);
+// The samples of a pulse as CSV: time in ms, channels 1 to 16 in G (an inactive channel's
+// field empty), the drive in G; each line ended by `eol`.
+std::string PulseCsv(const PulseRecord& r, const char* eol);
+
+// UTC now as ISO 8601 with milliseconds.
+std::string NowUtc();
+
+}  // namespace history

@@ -1,0 +1,124 @@
+#pragma once
+// The test history database: runs, their pulses with the raw record, and the messages shown
+// during a run. One SQLite file in WAL mode; every write is its own transaction, so a kill
+// at any moment loses at most the row being written. No toolkit, no program context.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace history {
+
+// The schema this program writes; a database of a newer schema is refused untouched.
+inline constexpr int kSchemaVersion = 2;
+inline constexpr int kRecordScans = 1024;
+inline constexpr int kMaxChannels = 16;
+
+// A database that cannot be opened, read or written; what() names the reason.
+class StoreError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct RunStart {
+  std::string Started;  // UTC, ISO 8601
+  std::string Kind;     // "Equalize", "Pre-test", "Start"
+  std::string Folder, ProfileFile;
+  std::string Profile;      // the profile record as the profile file holds it
+  std::string ControlMode;  // "Auto", "Manual", "Transient"
+  bool Demo = false;
+  std::string Procedure, Step;  // empty outside a procedure
+};
+
+// The acceptance judgement of a pulse, when acceptance was on.
+struct Acceptance {
+  bool Judged = false;
+  double PeakPct = 0, WidthPct = 0, VelocityChangePct = 0, WorstBandPct = 0;
+  int SamplesOutside = 0;
+  std::string Verdict;  // "PASS", "FAIL peak", ...
+};
+
+// What the plot measured on a pulse and how the checks judged it.
+struct PulseOutcome {
+  float PeakA = 0, PeakV = 0, PeakD = 0;
+  float RefPeakA = 0, RefPeakV = 0, RefPeakD = 0;
+  int TripCode = 0;
+  Acceptance Accept;
+};
+
+struct PulseRecord {
+  std::string Time;  // UTC, ISO 8601 with milliseconds
+  std::string Kind;  // "equalisation", "pre-test", "full level", "transient"
+  int Index = 0;     // 1.. within its run
+  float LevelFactor = 1, TestLevelG = 0, DriveGain = 0, ControlPeakG = 0;
+  int DrivePeakCounts = 0;
+  int SampleFactor = 1;
+  int AdcZero = 0;
+  int Channels = 0;                             // active channels 1..Channels
+  std::array<float, kMaxChannels + 1> Scale{};  // counts per G of channel k at k
+  // Channel-major: the 1024 counts of channel 1, then of channel 2 ...
+  std::vector<int16_t> Counts;
+  std::array<int16_t, kRecordScans> DriveCodes{};
+  std::optional<PulseOutcome> Outcome;  // pulses the plot judged
+};
+
+struct RunRow {
+  int64_t Id = 0;
+  std::string Started, Ended, Kind, Folder, ProfileFile, ControlMode, Board, EndedBy;
+  std::string Procedure, Step;
+  int Pulses = 0;
+};
+
+struct PulseRow {
+  int64_t Id = 0, Run = 0;
+  int Index = 0;
+  std::string Time, Kind, Verdict;
+  float LevelG = 0, ControlPeakG = 0;
+  int DrivePeakCounts = 0;
+};
+
+struct EventRow {
+  std::string Time, Kind, Title, Text;
+};
+
+class Store {
+ public:
+  // Opens or creates the database, upgrading an older schema in one transaction. A newer
+  // schema is refused before anything is written. Throws StoreError.
+  explicit Store(const std::string& path);
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  int64_t BeginRun(const RunStart& run);
+  void EndRun(int64_t run, const std::string& ended, const std::string& endedBy);
+  int64_t AddPulse(int64_t run, const PulseRecord& pulse);
+  void SetOutcome(int64_t pulse, const PulseOutcome& outcome);
+  void AddEvent(int64_t run, const std::string& time, const std::string& kind,
+                const std::string& title, const std::string& text);
+
+  std::vector<RunRow> Runs();
+  std::optional<RunRow> Run(int64_t id);
+  std::vector<PulseRow> Pulses(int64_t run);
+  std::vector<EventRow> Events(int64_t run);
+  std::optional<PulseRecord> Pulse(int64_t id, int64_t* run = nullptr);
+  std::string RunProfile(int64_t run);
+
+  const std::string& Path() const { return path_; }
+
+ private:
+  void Exec(const char* sql);
+  void Upgrade();
+  std::string path_;
+  sqlite3* db_ = nullptr;
+};
+
+// The schema version of a database file without changing it; 0 for a new, empty one.
+int SchemaVersionOf(const std::string& path);
+
+}  // namespace history

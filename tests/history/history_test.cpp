@@ -1,0 +1,208 @@
+#include "history/history.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/sequencer.h"
+#include "daq/acquisition.h"
+#include "display/plot.h"
+#include "files/data_file.h"
+#include "profile/profile_file.h"
+#include "profile/recompute.h"
+#include "support/temp_dir.h"
+#include "support/test_platform.h"
+
+using namespace testing_support;
+using ui::ButtonId;
+using ui::MenuId;
+namespace row = profile::row;
+
+namespace {
+
+// A demo-mode program whose pulses go through the real capture and analysis, with its
+// history in a folder of its own.
+class HistoryRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    profile::SetProfileDefaults(p);
+    p.daq.DemoMode = 1;
+    p.daq.GainPeakG = 15;
+    daq::InitAcquisition(p);
+    daq::SelectInputGains(p);
+    daq::ComputeChannelScales(p);
+    profile::RecomputeProfile(p);
+    p.history.Path = dir_ / "h.sqlite";
+  }
+  void Repetitive(float total) {
+    p.Row(row::RepetitionMode) = 2;
+    p.win.CheckOnly(MenuId::mnuShockRepRep, MenuId::mnuShockRepSingle, MenuId::mnuShockRepRep);
+    p.Row(row::TotalPulses) = total;
+    p.Row(row::RepetitionRate) = 1;
+  }
+  void RunToIdle(double ms = 60000) {
+    for (double t = 0; t < ms && app::RunStateOf(p) != app::Run::Idle; t += 100) h.Advance(100);
+  }
+  // The rows the writer has committed, through a reader of its own.
+  history::Store& Db() {
+    history::Flush(p);
+    if (!db_) db_ = std::make_unique<history::Store>(p.history.Path);
+    return *db_;
+  }
+  std::unique_ptr<history::Store> db_;
+
+  TempDir dir_;
+  InDirectory in_{dir_.Path()};
+  Harness h;
+  Program& p = h.prog;
+};
+
+}  // namespace
+
+TEST_F(HistoryRun, DemoRunsKeepEveryPulseWithItsRawRecordAndHowTheRunEnded) {
+  h.Press(ButtonId::cmdEqual);
+  RunToIdle();
+  Repetitive(3);
+  h.Press(ButtonId::cmdStart);
+  RunToIdle();
+  ASSERT_TRUE(p.history.Out);
+
+  auto runs = Db().Runs();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].Kind, "Equalize");
+  EXPECT_EQ(runs[0].Pulses, 20);
+  EXPECT_EQ(runs[0].EndedBy, "completed");
+  EXPECT_EQ(runs[0].Board, "demo");
+  EXPECT_EQ(runs[1].Kind, "Start");
+  EXPECT_EQ(runs[1].Pulses, 3);
+  EXPECT_EQ(runs[1].EndedBy, "completed");
+  EXPECT_FALSE(runs[1].Ended.empty());
+  EXPECT_EQ(runs[1].Folder, std::filesystem::current_path().string());
+  EXPECT_EQ(Db().RunProfile(runs[1].Id).substr(0, 40),
+            profile::ProfileText(p.profile.Record).substr(0, 40));
+
+  auto pulses = Db().Pulses(runs[1].Id);
+  ASSERT_EQ(pulses.size(), 3u);
+  EXPECT_EQ(Db().Pulses(runs[0].Id)[0].Kind, "equalisation");
+  EXPECT_EQ(pulses[2].Kind, "full level");
+  EXPECT_EQ(pulses[2].Index, 3);
+
+  // The last pulse is still in the buffers: its counts, scales and peaks are kept exactly.
+  auto last = Db().Pulse(pulses[2].Id);
+  ASSERT_TRUE(last && last->Outcome);
+  EXPECT_EQ(last->ControlPeakG, p.control.ControlPeakG);
+  EXPECT_EQ(last->DrivePeakCounts, p.run.DrivePeakCounts);
+  EXPECT_EQ(last->Outcome->PeakA, p.plot.ResponsePeakA);
+  EXPECT_EQ(last->Outcome->RefPeakA, p.plot.RefPeakA);
+  ASSERT_EQ(last->Channels, 8);
+  for (int c = 1; c <= 8; ++c) {
+    EXPECT_EQ(last->Scale[c], p.daq.ChannelScale[c]);
+    for (int i = 0; i < 1024; i += 97)
+      EXPECT_EQ(last->Counts[(c - 1) * 1024 + i], p.daq.ScanBuffer[i * 8 + c - 1]);
+  }
+}
+
+TEST_F(HistoryRun, TripAbortAndBoxesOfARunAreKept) {
+  p.control.SystemEqualized = 1;
+  p.Row(row::LimitA) = 0.001f;  // the first pulse trips on the acceleration limit
+  h.Press(ButtonId::cmdStart);
+  RunToIdle();
+  ASSERT_TRUE(p.history.Out);
+  auto runs = Db().Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].EndedBy.substr(0, 6), "trip: ") << runs[0].EndedBy;
+  auto events = Db().Events(runs[0].Id);
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().Title, h.plat.Boxes.back().Title);
+
+  p.Row(row::LimitA) = 1e9f;
+  p.Row(row::AbortLevelDb) = 25;
+  p.control.SystemEqualized = 1;
+  Repetitive(100);
+  h.Press(ButtonId::cmdStart);
+  h.Advance(2500);
+  h.Click(MenuId::mnuRunAbort);
+  runs = Db().Runs();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].EndedBy, "aborted");
+  EXPECT_GE(runs[1].Pulses, 2);
+}
+
+TEST_F(HistoryRun, UnusableDatabaseGivesOneBoxAndTheRunGoesOn) {
+  const auto folder = dir_.Path() / "locked";
+  std::filesystem::create_directory(folder);
+  ::chmod(folder.c_str(), 0555);
+  p.history.Path = (folder / "h.sqlite").string();
+  // Root writes into any folder: a folder that is a file stands in for it.
+  if (::geteuid() == 0) {
+    WriteFile(dir_ / "plain", "");
+    p.history.Path = dir_ / "plain/h.sqlite";
+  }
+  h.Press(ButtonId::cmdEqual);
+  RunToIdle();
+  Repetitive(3);
+  h.Press(ButtonId::cmdStart);
+  RunToIdle();
+  ::chmod(folder.c_str(), 0755);
+  EXPECT_EQ(p.control.SystemEqualized, 1);
+  EXPECT_EQ(h.plat.CountBoxes(history::kTitle), 1);
+  EXPECT_NE(h.plat.Boxes[0].Text.find(p.history.Path), std::string::npos);
+  EXPECT_NE(p.win.Caption.find("HISTORY OFF"), std::string::npos);
+  EXPECT_EQ(p.run.PulseCount, 3);
+  EXPECT_EQ(h.plat.Boxes.size(), 1u);
+  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+}
+
+TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {
+  h.Press(ButtonId::cmdEqual);
+  RunToIdle();
+  Repetitive(2);
+  h.Press(ButtonId::cmdStart);
+  RunToIdle();
+  ASSERT_TRUE(p.history.Out);
+  const auto pulses = Db().Pulses(Db().Runs().back().Id);
+  ASSERT_EQ(pulses.size(), 2u);
+
+  // Captured: the second pulse as the operator saw it.
+  display::RefreshPlot(p);
+  const auto drawn = h.plat.Plot.Items;
+  const float peakA = p.plot.ResponsePeakA, peakV = p.plot.ResponsePeakV;
+  const std::string data = files::TestDataText(p);
+
+  // Something else on screen, then the recall.
+  h.Press(ButtonId::cmdPreTest);
+  RunToIdle();
+  ASSERT_TRUE(history::ShowPulse(p, pulses[1].Id));
+  EXPECT_EQ(p.plot.ResponsePeakA, peakA);
+  EXPECT_EQ(p.plot.ResponsePeakV, peakV);
+  EXPECT_EQ(p.history.Recalled, pulses[1].Id);
+  EXPECT_NE(p.win.Lbl(ui::LabelId::lblStatus).Caption.find("RECALLED"), std::string::npos);
+  display::RefreshPlot(p);
+  ASSERT_EQ(h.plat.Plot.Items.size(), drawn.size());
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    EXPECT_EQ(h.plat.Plot.Items[i].Y1, drawn[i].Y1) << i;
+    EXPECT_EQ(h.plat.Plot.Items[i].Str, drawn[i].Str) << i;
+  }
+  // The profile lines hold the gain after the between-pulse correction; the samples and
+  // the trailer of measured values are the pulse's.
+  EXPECT_EQ(files::TestDataText(p).substr(0, 40000), data.substr(0, 40000));
+
+  // The window's rows and its Export, as the operator reaches them.
+  h.plat.Files.push_back(dir_ / "pulse.csv");
+  std::vector<ui::HistoryRunRow> runs;
+  std::vector<ui::HistoryPulseRow> rows;
+  h.plat.OnHistory = [&](ui::HistoryModel& m) {
+    runs = m.Runs();
+    rows = m.Pulses(runs[1].Id);
+    m.Export(rows[1].Id);
+  };
+  h.Click(MenuId::mnuFileHistory);
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[1].Kind, "Start");
+  EXPECT_EQ(runs[1].Pulses, "2");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].Kind, "full level");
+  EXPECT_EQ(ReadFile(dir_ / "pulse.csv"), history::PulseCsv(*Db().Pulse(rows[1].Id), "\r\n"));
+
+  EXPECT_FALSE(history::ShowPulse(p, 12345));
+  EXPECT_EQ(h.plat.Boxes.back().Title, history::kTitle);
+}
