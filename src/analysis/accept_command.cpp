@@ -39,7 +39,6 @@ std::string Number(double v) {
   return s;
 }
 
-
 // A single-precision item; one beyond single precision is an overflow, as in a profile.
 float Single(common::TextReader& in) {
   const double v = in.ReadNumber();

@@ -13,7 +13,19 @@ namespace app {
 namespace {
 
 enum class Opt {
-  NoSplash, StartupTime, Srs, Accept, Custom, Q, Procedure, Headless, History, Pulse, Db, Help, Version
+  NoSplash,
+  StartupTime,
+  Srs,
+  Accept,
+  Custom,
+  Q,
+  Procedure,
+  Headless,
+  History,
+  Pulse,
+  Db,
+  Help,
+  Version
 };
 
 struct OptionDoc {

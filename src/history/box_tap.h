@@ -49,6 +49,17 @@ class BoxTap : public ui::Platform {
   ui::Canvas& PlotCanvas() override { return inner_.PlotCanvas(); }
   ui::Printer& GetPrinter() override { return inner_.GetPrinter(); }
   void HistoryWindow(ui::HistoryModel& model) override { inner_.HistoryWindow(model); }
+  bool FormDialog(const std::string& title, const std::string& note,
+                  std::vector<ui::FormField>& fields) override {
+    return inner_.FormDialog(title, note, fields);
+  }
+  ui::Answer PauseBox(const std::string& text, const std::string& title) override {
+    if (OnBox) OnBox(title, text);
+    return inner_.PauseBox(text, title);
+  }
+  std::unique_ptr<ui::Printer> PdfPrinter(const std::string& path) override {
+    return inner_.PdfPrinter(path);
+  }
 
  private:
   ui::Platform& inner_;

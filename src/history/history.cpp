@@ -120,6 +120,7 @@ std::string EndReason(const Program& p, const EventEnd& end, int now) {
   const auto& s = p.history;
   if (now != static_cast<int>(Run::Idle)) return std::string("changed to ") + RunKindName(now);
   if (end.Closing) return "program closed";
+  if (p.control.LimitRefused) return "trip: " + p.control.TripMessage;
   if (p.control.PulseFailed && s.BoxInEvent) return "board error";
   if (s.EventPulse && p.control.TripCode != 0) return "trip: " + p.control.TripMessage;
   if (end.Aborted || !s.EventPulse) return "aborted";

@@ -127,7 +127,8 @@ bool Stopped(Program& p) {
 
 // Why the program stopped a run of this step, when it did.
 bool ClassifyStop(Program& p) {
-  if (p.control.PulseFailed) {
+  // A pulse refused for a system limit stopped the run as a trip does.
+  if (p.control.PulseFailed && !p.control.LimitRefused) {
     Finish(p, Ending::BoardError,
            p.daq.LastBoardError.empty() ? "board error" : p.daq.LastBoardError);
     return true;

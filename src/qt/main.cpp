@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,10 +17,10 @@
 #include "app/options.h"
 #include "app/startup.h"
 #include "app/work_folder.h"
-#include "procedure/headless.h"
-#include "procedure/runner.h"
 #include "history/command.h"
 #include "history/history.h"
+#include "procedure/headless.h"
+#include "procedure/runner.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "qt/splash.h"

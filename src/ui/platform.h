@@ -83,6 +83,8 @@ struct FormField {
   bool IsCheck = false;
   bool Checked = false;
   std::string Text;
+};
+
 // The test history window's rows, as texts to show, and its two commands; the core fills
 // and answers them.
 struct HistoryRunRow {

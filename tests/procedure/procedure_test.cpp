@@ -50,7 +50,7 @@ void Plant(Program& p) {
   p.run.PulseCount++;
   profile::ComputeDrivePeak(p);
   p.control.ControlPeakG = p.run.LevelFactor * p.plot.TestLevelG * p.Row(row::DriveGain);
-  fired_.push_back({static_cast<testing_support::TestPlatform&>(p.platform).NowMs,
+  fired_.push_back({static_cast<testing_support::TestPlatform&>(p.boxes.Inner()).NowMs,
                     p.plot.TestLevelG, p.Row(row::Polarity), p.run.LevelFactor});
 }
 
