@@ -51,16 +51,8 @@ class ConsolePlatform : public ui::HeadlessPlatform {
   ui::Answer MessageBox(const std::string& text, ui::Buttons buttons, ui::Icon,
                         const std::string& title) override {
     err_ << "krx8: " << OneLine(title.empty() ? text : title + ": " + text) << std::endl;
-    switch (buttons) {
-      case ui::Buttons::RetryCancel:
-      case ui::Buttons::OKCancel:
-        return ui::Answer::Cancel;
-      case ui::Buttons::YesNo:
-        return ui::Answer::No;
-      case ui::Buttons::OK:
-        break;
-    }
-    return ui::Answer::OK;
+    // Nobody answers: the headless platform's answers.
+    return HeadlessPlatform::MessageBox(text, buttons, ui::Icon::None, title);
   }
 
   // The pause's text, then a line from standard input; its end means nobody is there.

@@ -8,6 +8,47 @@
 
 namespace ui {
 
+// A canvas of a given size that draws nowhere.
+class NullCanvas : public Canvas {
+ public:
+  NullCanvas(int width, int height) : width_(width), height_(height) {}
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  void Scale(double, double, double, double) override {}
+  void Clear(int) override {}
+  void Line(double, double, double, double, int) override {}
+  void Text(double, double, const std::string&, int) override {}
+  void SetFontSize(double) override {}
+  bool SavePicture(const std::string&) override { return false; }
+  bool LoadPicture(const std::string&) override { return false; }
+
+ private:
+  int width_, height_;
+};
+
+// A page of a given size that prints nowhere; EndDoc answers `printed`.
+class NullPrinter : public Printer {
+ public:
+  NullPrinter(double width, double height, bool printed)
+      : width_(width), height_(height), printed_(printed) {}
+  double PageWidth() const override { return width_; }
+  double PageHeight() const override { return height_; }
+  void Scale(double, double, double, double) override {}
+  void SetFontSize(double) override {}
+  void Line(double, double, double, double, int) override {}
+  void Text(double, double, const std::string&, int) override {}
+  void PrintPlotImage(double, double, double, double) override {}
+  bool EndDoc() override { return printed_; }
+  int IntSetting() const override { return 0; }
+  void SetIntSetting(int) override {}
+  float FloatSetting() const override { return 0; }
+  void SetFloatSetting(float) override {}
+
+ private:
+  double width_, height_;
+  bool printed_;
+};
+
 class HeadlessPlatform : public ui::Platform {
  public:
   // The first box's text on one line, "" while none was asked for.
@@ -41,37 +82,9 @@ class HeadlessPlatform : public ui::Platform {
   ui::Printer& GetPrinter() override { return printer_; }
 
  private:
-  class NoCanvas : public ui::Canvas {
-   public:
-    int Width() const override { return 0; }
-    int Height() const override { return 0; }
-    void Scale(double, double, double, double) override {}
-    void Clear(int) override {}
-    void Line(double, double, double, double, int) override {}
-    void Text(double, double, const std::string&, int) override {}
-    void SetFontSize(double) override {}
-    bool SavePicture(const std::string&) override { return false; }
-    bool LoadPicture(const std::string&) override { return false; }
-  };
-  class NoPrinter : public ui::Printer {
-   public:
-    double PageWidth() const override { return 0; }
-    double PageHeight() const override { return 0; }
-    void Scale(double, double, double, double) override {}
-    void SetFontSize(double) override {}
-    void Line(double, double, double, double, int) override {}
-    void Text(double, double, const std::string&, int) override {}
-    void PrintPlotImage(double, double, double, double) override {}
-    bool EndDoc() override { return false; }
-    int IntSetting() const override { return 0; }
-    void SetIntSetting(int) override {}
-    float FloatSetting() const override { return 0; }
-    void SetFloatSetting(float) override {}
-  };
-
   std::string error_;
-  NoCanvas canvas_;
-  NoPrinter printer_;
+  NullCanvas canvas_{0, 0};
+  NullPrinter printer_{0, 0, false};
 };
 
 }  // namespace ui
