@@ -112,6 +112,8 @@ void OpenRun(Program& p, int kind) {
   s.Out->Post();
   s.RunOpen = true;
   s.RunKind = kind;
+  s.RunProcedure = s.Procedure;
+  s.RunStep = s.Step;
   s.PulseIndex = 0;
   s.LastVerdict.clear();
 }
@@ -223,11 +225,14 @@ void AfterEvent(Program& p, const EventEnd& end) {
     s.Out->Post();
   }
   const int now = static_cast<int>(app::RunStateOf(p));
-  if (s.RunOpen && now != s.RunKind) {
+  // A procedure's next step may start its run within the event that ended the last one:
+  // the run of the old step has then ended as if the program had gone idle.
+  const bool stepChanged = s.RunOpen && (s.RunProcedure != s.Procedure || s.RunStep != s.Step);
+  if (s.RunOpen && (now != s.RunKind || stepChanged)) {
     Job& job = s.Out->Next();
     job.What = Job::EndRun;
     job.Time = NowUtc();
-    job.Text1 = EndReason(p, end, now);
+    job.Text1 = EndReason(p, end, stepChanged ? static_cast<int>(Run::Idle) : now);
     s.Out->Post();
     s.RunOpen = false;
   }

@@ -22,10 +22,11 @@ struct State {
   // Procedure title and step name written on each new run; empty outside a procedure.
   std::string Procedure, Step;
 
-  bool RunOpen = false;     // a run row is open
-  int RunKind = 0;          // app::Run of the open run
-  int PulseIndex = 0;       // pulses written into the open run
-  bool EventPulse = false;  // a pulse was written during the current event
+  bool RunOpen = false;               // a run row is open
+  int RunKind = 0;                    // app::Run of the open run
+  std::string RunProcedure, RunStep;  // the procedure and step the open run belongs to
+  int PulseIndex = 0;                 // pulses written into the open run
+  bool EventPulse = false;            // a pulse was written during the current event
   std::string EventPulseKind;
   bool BoxInEvent = false;  // a box was shown during the current event, in a run
   std::string LastVerdict;  // acceptance verdict of the last judged pulse of the run

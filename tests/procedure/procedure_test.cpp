@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 #include "app/sequencer.h"
+#include "history/store.h"
+#include "history/writer.h"
 #include "procedure/procedure_file.h"
 #include "procedure/report.h"
 #include "procedure/runner.h"
@@ -157,6 +160,7 @@ stop_on_fail = false
 }
 
 TEST_F(ProcedureRun, AThreeStepProcedureFiresItsPulsesAtTheirLevelsAndPolarities) {
+  p.history.Path = dir_ / "h.sqlite";
   ASSERT_TRUE(Load(R"(title = "Three"
 [[step]]
 name = "X+"
@@ -221,6 +225,16 @@ pulses = 1
       << Summary();
   EXPECT_EQ(p.win.Lbl(ui::LabelId::lblStatus).Caption, "PROCEDURE COMPLETED");
   EXPECT_EQ(p.profile.ProfileFileName, dir_ / "KRXFileC.002");  // as File > Open names it
+
+  // The history holds the procedure as one group of runs, each named by its step.
+  ASSERT_TRUE(p.history.Out);
+  p.history.Out->Flush();
+  std::set<std::string> named;
+  for (const auto& run : history::Store(p.history.Path).Runs()) {
+    EXPECT_EQ(run.Procedure, "Three");
+    named.insert(run.Step);
+  }
+  EXPECT_EQ(named, (std::set<std::string>{"X+", "X-", "Y half"}));
 }
 
 TEST_F(ProcedureRun, ATripStopsTheProcedureAndTheLaterStepsDoNotRun) {
