@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages the build needs, skipping those already present.
 set -e
-PKGS="cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dpkg-dev file libtomlplusplus-dev libsqlite3-dev"
+PKGS="cmake ninja-build g++ qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth dpkg-dev file libtomlplusplus-dev libsqlite3-dev libeigen3-dev"
 [ -n "$KRX_EXTRA_PKGS" ] && PKGS="$PKGS $KRX_EXTRA_PKGS"
 MISSING=""
 for p in $PKGS; do
