@@ -4,7 +4,7 @@
 // system equalised so that every channel is drawn. The canvas size is the caller's.
 #include <cmath>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "profile/recompute.h"
 
 namespace bench_scene {

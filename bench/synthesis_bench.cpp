@@ -2,7 +2,7 @@
 // that need the most drive passes.
 #include <benchmark/benchmark.h>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "profile/kinematics.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"

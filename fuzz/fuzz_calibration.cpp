@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "fuzz_platform.h"
 #include "files/calibration.h"
 

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "app/remote.h"
 #include "fuzz_platform.h"
 #include "profile/recompute.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "fuzz_platform.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"

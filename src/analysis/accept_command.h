@@ -3,7 +3,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "common/text_file.h"
 
 namespace analysis {

@@ -4,10 +4,7 @@
 #include <string>
 
 #include "analysis/srs_inputs.h"
-#include "app/sequencer.h"
-#include "app/startup.h"
 #include "common/rounding.h"
-#include "control/trips.h"
 #include "display/inputs.h"
 #include "display/status_panel.h"
 
@@ -87,10 +84,14 @@ AcceptanceResult JudgeChannel(Program& p, int c) {
   return JudgePulse(ProgramPulse(p, c), TolerancesOf(p));
 }
 
+std::string FailingMeasure(const AcceptanceResult& r) {
+  return std::string(VerdictName(r.verdict)) + " " +
+         std::to_string(common::ToInt32(VerdictFigure(r))) + " %";
+}
+
 std::string VerdictText(const AcceptanceResult& r) {
   if (r.verdict == Verdict::Pass) return "TOLERANCE PASS";
-  return std::string("TOLERANCE FAIL - ") + VerdictName(r.verdict) + " " +
-         std::to_string(common::ToInt32(VerdictFigure(r))) + " %";
+  return "TOLERANCE FAIL - " + FailingMeasure(r);
 }
 
 void ShowVerdict(Program& p) {
@@ -105,22 +106,12 @@ void ShowVerdict(Program& p) {
 bool AcceptPulse(Program& p) {
   auto& a = p.accept;
   a.Judged = false;
-  a.StoppedRun = false;
   if (!AcceptanceOn(p)) return true;
   a.Settings = TolerancesOf(p);
   a.Channel1 = JudgeChannel(p, 1);
   a.Judged = true;
   ShowVerdict(p);
-  // A run that a trip has already stopped is not stopped twice.
-  if (a.Channel1.verdict == Verdict::Pass || !StopOnFail(p) || app::RunStateOf(p) == app::Run::Idle)
-    return true;
-  a.StoppedRun = true;
-  app::StopTest(p);
-  // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show.
-  if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);
-  p.platform.MessageBox(" " + VerdictText(a.Channel1), ui::Buttons::OK, ui::Icon::None,
-                        control::kTripTitle);
-  return false;
+  return a.Channel1.verdict == Verdict::Pass || !StopOnFail(p);
 }
 
 void ToleranceBand(Program& p, BandLines& out) {

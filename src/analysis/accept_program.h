@@ -1,7 +1,7 @@
 #pragma once
 // Pulse acceptance in the run: the settings in the profile, the program's records handed
 // to the judgement, the status line and the band of the response view.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace analysis {
 
@@ -19,10 +19,11 @@ PulseRecord ReferencePulse(Program& p);
 AcceptanceResult JudgeChannel(Program& p, int c);
 
 // After a full-level pulse: with acceptance on, judges channel 1 and shows the verdict.
-// A FAIL with "stop the run" on stops the run as a trip does and says so in one box;
-// false then, and the run's remaining steps are skipped.
+// False for a FAIL with "stop the run" on: the sequencer then stops the run as a trip does.
 bool AcceptPulse(Program& p);
 
+// The failing measure with its figure: "PEAK 80 %".
+std::string FailingMeasure(const AcceptanceResult& r);
 // "TOLERANCE PASS" or "TOLERANCE FAIL - PEAK 80 %".
 std::string VerdictText(const AcceptanceResult& r);
 // The status line: the last verdict, in green or red, shown while acceptance is on.

@@ -1,6 +1,6 @@
 #pragma once
 // Test Setup > Tolerance...: every acceptance setting in one dialog.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace analysis {
 

@@ -12,8 +12,6 @@ struct AcceptState {
   // clears it.
   bool Judged = false;
   AcceptanceResult Channel1;
-  // The last full-level pulse failed and stopped the run: the panel reads ABORTED.
-  bool StoppedRun = false;
   Tolerances Settings;  // those the judgement used
   // The reference and a response in G, kept here so that a judgement allocates nothing.
   std::array<float, profile::kWaveSamples> Reference{}, Response{};

@@ -6,7 +6,7 @@
 
 #include "analysis/srs_csv.h"
 #include "analysis/srs_inputs.h"
-#include "app/program.h"
+#include "program/program.h"
 #include "common/number_text.h"
 #include "display/plot.h"
 #include "profile/profile_file.h"

@@ -3,7 +3,7 @@
 // in G, on the time base of the sampling frequency in force.
 #include <cstdint>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace analysis {
 

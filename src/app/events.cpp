@@ -85,10 +85,13 @@ void Dispatch(Program& p, const Event& e) {
       display::PlotMouseDown(p, e.X, e.Y);
       break;
     case EventKind::ImageClick:
-      if (e.Image == ui::ImageId::Image3) StopTest(p);
+      if (e.Image == ui::ImageId::Image3) run::StopTest(p, run::AbortedBy(run::Source::Operator));
       break;
     case EventKind::Unload:
       Unload(p);
+      break;
+    case EventKind::Signal:
+      run::StopTest(p, run::AbortedBy(run::Source::Signal));
       break;
     case EventKind::Procedure:
       break;
@@ -99,17 +102,23 @@ void Dispatch(Program& p, const Event& e) {
 
 namespace {
 
-bool IsAbort(const Event& e) {
+// The Abort source of an event; None for every other event.
+run::Source AbortSourceOf(const Event& e) {
   switch (e.Kind) {
     case EventKind::Menu:
-      return e.Menu == ui::MenuId::mnuRunAbort;
+      return e.Menu == ui::MenuId::mnuRunAbort ? run::Source::Operator : run::Source::None;
     case EventKind::Key:
-      return e.Key == 'A' || e.Key == 'a';
+      return e.Key == 'A' || e.Key == 'a' ? run::Source::Key : run::Source::None;
     case EventKind::ImageClick:
-      return e.Image == ui::ImageId::Image3;
+      return e.Image == ui::ImageId::Image3 ? run::Source::Operator : run::Source::None;
+    case EventKind::Signal:
+      return run::Source::Signal;
     default:
-      return false;
+      return run::Source::None;
   }
+}
+bool IsAbort(const Event& e) {
+  return AbortSourceOf(e) != run::Source::None;
 }
 
 // Runs one piece of work; an error no procedure answered becomes a box, not a crash.
@@ -135,7 +144,7 @@ bool HandleEvent(Program& p, const Event& e) {
     // Inside a handler's waits only Abort gets through, from the window or from the
     // remote inputs the housekeeping tick reads; it asks the long work to stop.
     if (IsAbort(e)) {
-      p.run.AbortRequested = true;
+      run::RequestAbort(p, AbortSourceOf(e));
       return true;
     }
     if (e.Kind == EventKind::Timer && e.Timer == ui::TimerId::tmrTimer3) PollAbortWhileBusy(p);
@@ -143,21 +152,21 @@ bool HandleEvent(Program& p, const Event& e) {
   }
   p.run.Busy = true;
   p.run.AbortRequested = false;
+  p.run.AbortFrom = run::Source::None;
   p.daq.LineErrorShown = false;
   struct Release {
     Program& p;
     ~Release() { p.run.Busy = false; }
   } release{p};
   Guarded(p, [&] { Dispatch(p, e); });
-  const bool abortArrived = p.run.AbortRequested;
   if (p.run.AbortRequested && !p.run.Ended) {
     p.run.AbortRequested = false;
-    Guarded(p, [&] { StopTest(p); });
+    Guarded(p, [&] { run::StopTest(p, run::AbortedBy(p.run.AbortFrom)); });
   }
   // A running procedure takes its next step once the event's own work is done, as an
   // operator at the window would; the history then sees what the event and the step did.
   if (procedure::Active(p)) Guarded(p, [&] { procedure::AfterEvent(p); });
-  history::AfterEvent(p, {IsAbort(e) || abortArrived, e.Kind == EventKind::Unload});
+  history::AfterEvent(p, {e.Kind == EventKind::Unload});
   return true;
 }
 

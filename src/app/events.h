@@ -1,7 +1,7 @@
 #pragma once
 // The one entry point of every event: menus, buttons, spin buttons, keys, timer ticks,
 // mouse presses in the plot, image clicks, the end of the splash and the window closing.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace app {
 
@@ -17,7 +17,9 @@ enum class EventKind {
   ImageClick,
   Unload,
   // Nothing of its own: lets a procedure that was just given move on (see AfterEvent).
-  Procedure
+  Procedure,
+  // SIGINT or SIGTERM without a window: the Abort command, in the signal's name.
+  Signal
 };
 
 struct Event {

@@ -42,7 +42,7 @@ void HandleKey(Program& p, int key) {
   const int upper = (key >= 'a' && key <= 'z') ? key - ('a' - 'A') : key;
   switch (upper) {
     case 'A':
-      StopTest(p);
+      run::StopTest(p, run::AbortedBy(run::Source::Key));
       break;
     // At once: no settling delay, no status text, no run marks.
     case 'E':

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/program.h"
+#include "program/program.h"
 
 namespace app {
 // Operator keys, from the main window and from the control file: `key` is the character

@@ -1,6 +1,6 @@
 #pragma once
 // Each module answers the clicks of the menu items it owns; true when handled.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace app {
 bool OnMenu(Program& p, ui::MenuId id, int index);      // File exit, Help, Test, Run, remote

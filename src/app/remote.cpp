@@ -168,7 +168,7 @@ const std::string& ControlFilePath(Program& p) {
 void RunRemoteInputs(Program& p, int16_t word) {
   p.run.RemoteInputWord = word;
   if ((word & kEqualizeLine) == 0) EqualizeCommand(p);
-  if ((word & kAbortLine) == 0) StopTest(p);
+  if ((word & kAbortLine) == 0) run::StopTest(p, run::AbortedBy(run::Source::RemoteInput));
   if ((word & kStartLine) == 0) StartCommand(p);
   if ((word & kPreTestLine) == 0) PreTestCommand(p);
 }
@@ -201,7 +201,7 @@ void PollControlFile(Program& p) {
       EqualizeCommand(p);
       break;
     case 2:
-      StopTest(p);
+      run::StopTest(p, run::AbortedBy(run::Source::ControlFile));
       break;
     case 3:
       StartCommand(p);
@@ -222,7 +222,8 @@ void PollControlFile(Program& p) {
 void PollAbortWhileBusy(Program& p) {
   if (p.Row(row::RemoteInputs) == 1 && p.daq.DemoMode != 1.0f && p.Row(row::InterfaceType) == 1) {
     int16_t word = daq::kRemoteInputsIdle;
-    if (daq::PeekRemoteInputs(p, word) && (word & kAbortLine) == 0) p.run.AbortRequested = true;
+    if (daq::PeekRemoteInputs(p, word) && (word & kAbortLine) == 0)
+      RequestAbort(p, run::Source::RemoteInput);
   }
   if (p.Row(row::SoftwareRemote) == 1) {
     std::string text;
@@ -231,7 +232,7 @@ void PollAbortWhileBusy(Program& p) {
     const float c = r.Command;
     bool abort = c > -32768.5f && c < 32767.5f && (common::ToInt32(c) & 7) == 2;
     if (r.HasKey && !r.Key.empty() && (r.Key[0] == 'A' || r.Key[0] == 'a')) abort = true;
-    if (abort) p.run.AbortRequested = true;
+    if (abort) RequestAbort(p, run::Source::ControlFile);
   }
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace app {
 

@@ -12,6 +12,7 @@
 #include "control/trips.h"
 #include "display/axes.h"
 #include "display/plot.h"
+#include "display/status_panel.h"
 #include "files/data_file.h"
 #include "files/report_file.h"
 #include "print/report_page.h"
@@ -25,13 +26,6 @@ using ui::MenuId;
 using ui::TimerId;
 namespace row = profile::row;
 
-Run RunStateOf(const Program& p) {
-  if (p.win.Checked(MenuId::mnuRunEqual)) return Run::Equalize;
-  if (p.win.Checked(MenuId::mnuRunPretest)) return Run::PreTest;
-  if (p.win.Checked(MenuId::mnuRunStart)) return Run::FullLevel;
-  return Run::Idle;
-}
-
 namespace {
 
 constexpr int kFirstPulseMs = 200;
@@ -40,6 +34,7 @@ constexpr int kTransientHousekeepingMs = 10;
 
 // Writes all three Run marks and the button colours together: the run state is the marks.
 void ArmRun(Program& p, Run state) {
+  if (state != Run::Idle && RunStateOf(p) == Run::Idle) run::BeginRun(p);
   auto& w = p.win;
   w.Check(MenuId::mnuRunEqual, state == Run::Equalize);
   w.Check(MenuId::mnuRunPretest, state == Run::PreTest);
@@ -137,6 +132,8 @@ void PreTestPulse(Program& p) {
   p.run.LevelFactor = static_cast<float>(1.0 / std::exp(0.115 * p.Row(row::PretestLevelDb)));
   // Key "P" fires this pulse in any run state, so the capture is judged by what it changed.
   const Run before = RunStateOf(p);
+  // Outside a run the pulse is a run of its own.
+  if (before == Run::Idle) run::BeginRun(p);
   // A pulse that failed, or a capture that stopped the run, is no response.
   if (!control::CapturePulse(p) || RunStateOf(p) != before) return;
   ShowControlResponse(p);
@@ -146,6 +143,14 @@ void PreTestPulse(Program& p) {
 
 namespace {
 
+void StopOnAcceptanceFail(Program& p) {
+  const std::string verdict = analysis::VerdictText(p.accept.Channel1);
+  run::StopTest(p, run::AcceptanceFailOf(analysis::FailingMeasure(p.accept.Channel1)));
+  // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show.
+  if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);
+  p.platform.MessageBox(" " + verdict, ui::Buttons::OK, ui::Icon::None, control::kTripTitle);
+}
+
 // The rest of a full-level pulse once its response was recorded.
 void AfterFullLevelCapture(Program& p) {
   ShowControlResponse(p);
@@ -154,8 +159,9 @@ void AfterFullLevelCapture(Program& p) {
   p.control.LastPeakV = p.plot.ResponsePeakV;
   p.control.LastPeakD = p.plot.ResponsePeakD;
   control::CheckTrips(p);
-  // A FAIL that stops the run ends it as a trip would, without the end-of-run actions.
-  if (!analysis::AcceptPulse(p)) return;
+  // A FAIL that stops the run ends it as a trip would, without the end-of-run actions; a
+  // run that a trip has already stopped is not stopped twice.
+  if (!analysis::AcceptPulse(p) && RunStateOf(p) != Run::Idle) return StopOnAcceptanceFail(p);
   control::CorrectDriveGain(p);
   // A transient capture ends its run after one pulse; the end of a run, with its print,
   // report and export, happens once.
@@ -191,6 +197,7 @@ void TransientTick(Program& p) {
 }
 
 void EndOfRun(Program& p) {
+  run::EndRunCompleted(p);
   ArmRun(p, Run::Idle);
   p.win.SetTimerEnabled(TimerId::tmrTimer2, false);
   if (p.win.Checked(MenuId::mnuTestAutoPrint)) print::PrintReport(p);
@@ -241,7 +248,7 @@ bool OnRunMenu(Program& p, ui::MenuId id, int) {
       StartCommand(p);
       return true;
     case MenuId::mnuRunAbort:
-      StopTest(p);
+      run::StopTest(p, run::AbortedBy(run::Source::Operator));
       return true;
     case MenuId::mnuRunProcedure:
       procedure::RunProcedureCommand(p);

@@ -1,11 +1,12 @@
 #pragma once
 // The test sequencer: run commands, pacing timers, pulses and the end of a run.
-#include "app/program.h"
+#include "program/program.h"
+#include "run/stop.h"
 
 namespace app {
 
-enum class Run { Idle, Equalize, PreTest, FullLevel };
-Run RunStateOf(const Program& p);  // read from the Run menu marks
+using run::Run;
+using run::RunStateOf;
 
 void EqualizeCommand(Program& p);
 void PreTestCommand(Program& p);

@@ -12,6 +12,7 @@
 #include "files/calibration.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
+#include "run/stop.h"
 
 namespace app {
 
@@ -42,42 +43,8 @@ void MainInitialize(Program& p) {
   }
   // The window appears now, at its real size, before the first drawing.
   p.platform.Refresh();
-  StopTest(p);
+  run::StopTest(p, {});
   profile::RecomputeProfile(p);
-}
-
-namespace {
-// The status line must not go on claiming work that a stop ended.
-void ClearRunStatus(Program& p) {
-  std::string& s = p.win.Lbl(ui::LabelId::lblStatus).Caption;
-  if (s.rfind("EQUALIZING SYSTEM-", 0) == 0) s = control::kEqualizationStoppedText;
-}
-}  // namespace
-
-void StopTest(Program& p) {
-  ++p.run.Stops;
-  auto& w = p.win;
-  // An armed equalisation is cancelled, as is a transient capture waiting for its event.
-  w.SetTimerEnabled(ui::TimerId::tmrTimer1, false);
-  p.daq.TransientArmed = false;
-  ClearRunStatus(p);
-  w.Img(ui::ImageId::imgSine).Visible = false;
-  w.Check(MenuId::mnuRunEqual, false);
-  w.Check(MenuId::mnuRunPretest, false);
-  w.Check(MenuId::mnuRunStart, false);
-  w.Button(ui::ButtonId::cmdPreTest).ForeColor = ui::kBlack;
-  w.Button(ui::ButtonId::cmdEqual).ForeColor = ui::kBlack;
-  w.Button(ui::ButtonId::cmdStart).ForeColor = ui::kBlack;
-  p.run.PulseCount = 0;
-  if (p.daq.DemoMode != 1.0f) {
-    // No output may go on playing: every open board is disarmed, best effort. Then the
-    // drive path is released: both 12-bit fields of the serial word to 0.
-    daq::DisarmBoards(p);
-    p.daq.SerialWordLow = 0;
-    p.daq.SerialWordHigh = 0;
-    daq::SendSerialWord(p);
-    display::RefreshPlot(p);
-  }
 }
 
 namespace {
@@ -104,7 +71,7 @@ void ExitCommand(Program& p) {
       ui::Answer::No)
     return;
   ThenEnd(p, [&] {
-    StopTest(p);
+    run::StopTest(p, run::ProgramClosed());
     p.platform.GetPrinter().SetIntSetting(p.run.SavedPrinterInt);
     if (PciHardware(p)) {
       daq::ShiftOutByte(p, 0);
@@ -115,7 +82,7 @@ void ExitCommand(Program& p) {
 
 void Unload(Program& p) {
   ThenEnd(p, [&] {
-    StopTest(p);
+    run::StopTest(p, run::ProgramClosed());
     auto& pr = p.platform.GetPrinter();
     pr.SetIntSetting(p.run.SavedPrinterInt);
     pr.SetFloatSetting(p.run.SavedPrinterFloat);

@@ -1,6 +1,6 @@
 #pragma once
-// Start-up and shut-down, and the shared stop routine.
-#include "app/program.h"
+// Start-up and shut-down.
+#include "program/program.h"
 
 namespace app {
 
@@ -10,7 +10,6 @@ inline constexpr const char* kSplashTitle = "KRX-4 Start-up";
 std::string SplashDealerText(int dealerIndex);
 
 void MainInitialize(Program& p);
-void StopTest(Program& p);
 void ExitCommand(Program& p);  // File > Exit
 void Unload(Program& p);       // the main window closes
 void AboutSoftware(Program& p);

@@ -1,7 +1,7 @@
 #pragma once
 // The long waits of a run (the scans of a pulse, the passes of an equalisation) keep the
 // window live and let Abort through; every other command waits for the handler to end.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace app {
 

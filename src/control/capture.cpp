@@ -1,14 +1,14 @@
 #include "control/capture.h"
 
 #include <cstdlib>
+#include <utility>
 
-#include "app/sequencer.h"
-#include "app/startup.h"
 #include "common/rounding.h"
 #include "control/fire_limits.h"
 #include "daq/acquisition.h"
 #include "history/history.h"
 #include "profile/recompute.h"
+#include "run/stop.h"
 
 namespace control {
 
@@ -79,23 +79,25 @@ void BuildDriveBuffers(Program& p) {
 
 bool PulseInterfaceReady(Program& p) {
   if (PciInterface(p)) return true;
-  app::StopTest(p);
+  run::StopTest(p, run::BoardErrorOf(kNoPulseMessage + 1));
   p.platform.MessageBox(kNoPulseMessage, ui::Buttons::OK, ui::Icon::Exclamation, kNoPulseTitle);
   return false;
 }
 
 namespace {
 
+// The board's error text goes with the stop it caused; a later failure cannot name it.
 void FailPulse(Program& p) {
   p.control.PulseFailed = true;
-  app::StopTest(p);
+  run::StopTest(p, run::BoardErrorOf(std::exchange(p.daq.LastBoardError, {})));
 }
 
 // A drive waveform that was not synthesised from the current profile (a recompute cut
 // short) is never played.
 bool DriveReady(Program& p) {
   if (p.wave.DriveSynthesized) return true;
-  FailPulse(p);
+  p.control.PulseFailed = true;
+  run::StopTest(p, run::NoDrive());
   p.platform.MessageBox(kNoDriveMessage, ui::Buttons::OK, ui::Icon::Exclamation, kNoPulseTitle);
   return false;
 }
@@ -118,7 +120,7 @@ void AnalyzeRecord(Program& p, bool pci) {
   int32_t peakCounts = common::ToInt32(static_cast<float>(peak) * p.files.CalFactors[33]);
   if (!pci) {
     // No pulse was made; a run cannot go on from a peak of 0.
-    if (app::RunStateOf(p) != app::Run::Idle) PulseInterfaceReady(p);
+    if (run::RunStateOf(p) != run::Run::Idle) PulseInterfaceReady(p);
     return;
   }
   float scale = p.daq.ChannelScale[1];
@@ -134,6 +136,7 @@ void AnalyzeRecord(Program& p, bool pci) {
 
 void CaptureAndAnalyze(Program& p) {
   p.control.PulseFailed = false;
+  p.daq.LastBoardError.clear();
   // The pulse before is committed to the history before this one fires.
   history::Flush(p);
   bool pci = PciInterface(p);
@@ -161,6 +164,7 @@ bool TransientCaptureWaits(const Program& p) {
 
 void ArmTransientCapture(Program& p) {
   p.control.PulseFailed = false;
+  p.daq.LastBoardError.clear();
   if (!PulseWithinLimits(p) || !DriveReady(p)) return;
   if (!PrepareDrive(p) || !daq::ArmTransientCapture(p)) FailPulse(p);
 }

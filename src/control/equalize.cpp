@@ -69,6 +69,8 @@ std::string NotEqualizedText(float gain) {
 }
 
 void Equalize(Program& p) {
+  // Key "E" equalises outside a run: its passes are a run of their own.
+  if (run::RunStateOf(p) == run::Run::Idle) run::BeginRun(p);
   p.win.SetTimerEnabled(ui::TimerId::tmrTimer1, false);
   p.control.SystemEqualized = 0;
   p.control.TripCode = trip::None;
@@ -128,6 +130,7 @@ void Equalize(Program& p) {
   p.run.PulseCount = 0;
   display::UpdateStatusPanel(p);
   IdleRunControls(p);
+  run::EndRunCompleted(p);
 }
 
 void CorrectDriveGain(Program& p) {

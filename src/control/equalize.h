@@ -1,7 +1,8 @@
 #pragma once
 // Equalisation: the scalar drive gain that makes the control channel reach the wanted
 // level, found in 20 pulses, and the lighter correction between full-level pulses.
-#include "app/program.h"
+#include "program/program.h"
+#include "run/stop.h"
 
 namespace control {
 
@@ -23,8 +24,6 @@ std::string EqualizedText(float gain);
 std::string NotEqualizedText(float gain);
 // The verdict of an equalisation that a board failure ended at `pass`.
 std::string FailedPassText(int pass);
-// The status line once a stop ended an equalisation before its verdict.
-inline constexpr const char* kEqualizationStoppedText =
-    " SYSTEM NOT EQUALIZED - Equalization Stopped.";
+using run::kEqualizationStoppedText;
 
 }  // namespace control

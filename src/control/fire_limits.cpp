@@ -45,13 +45,11 @@ Refusal RefusalOf(profile::ExceededLimit limit) {
 }  // namespace
 
 bool PulseWithinLimits(Program& p) {
-  p.control.LimitRefused = false;
   const auto peaks = profile::ReferencePeaksAt(p, FiringLevelG(p));
   const auto limit = profile::FirstExceededLimit(p, peaks);
   if (limit == profile::ExceededLimit::None) return true;
   const Refusal r = RefusalOf(limit);
   p.control.PulseFailed = true;
-  p.control.LimitRefused = true;
   p.control.TripCode = r.Code;
   RaiseTrip(p, r.Text);
   return false;

@@ -1,7 +1,7 @@
 #pragma once
 // The last guard before a pulse is fired: the reference at the pulse's level must stay
 // within the shaker's limits, whatever the operator answered to the profile's warnings.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace control {
 

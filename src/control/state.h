@@ -16,8 +16,6 @@ struct State {
   float LastPeakA = 0, LastPeakV = 0, LastPeakD = 0;
   // The last pulse failed on the board: nothing of it is a response.
   bool PulseFailed = false;
-  // The last pulse was not fired: it would have exceeded a system limit (a trip's stop).
-  bool LimitRefused = false;
   // Pulses captured since start-up, never reset: a procedure counts its pulses by it.
   int64_t Captures = 0;
   // Stands in for the capture of one pulse when set: tests plug a plant model in here.

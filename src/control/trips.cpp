@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/startup.h"
 #include "display/status_panel.h"
 
 namespace control {
@@ -111,7 +110,10 @@ void CheckTrips(Program& p) {
 
 void RaiseTrip(Program& p, const char* boxText) {
   if (const char* text = TripText(p.control.TripCode)) p.control.TripMessage = text;
-  app::StopTest(p);
+  // A refusal before firing names the limit; a trip after a pulse its check.
+  const int code = p.control.TripCode;
+  run::StopTest(p, boxText ? run::LimitOf(code, p.control.TripMessage)
+                           : run::TripOf(code, p.control.TripMessage));
   // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show
   // before the box opens.
   if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);

@@ -1,6 +1,7 @@
 #pragma once
 // Trip and tolerance checks after a full-level pulse, and the one trip reporter.
-#include "app/program.h"
+#include "program/program.h"
+#include "run/stop.h"
 
 namespace control {
 
@@ -25,7 +26,7 @@ const char* TripText(int code);
 // check raises its own trip; any trip clears SystemEqualized.
 void CheckTrips(Program& p);
 // Reports the trip in TripCode: message, stop of the run, message box (the trip's message,
-// or `boxText` when given).
+// or `boxText` when given, which is a pulse refused for a system limit).
 void RaiseTrip(Program& p, const char* boxText = nullptr);
 
 }  // namespace control

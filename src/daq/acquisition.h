@@ -1,7 +1,7 @@
 #pragma once
 // Acquisition set-up, input gains and channel scales, and the arm, fire and collect
 // sequences of one pulse.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace daq {
 

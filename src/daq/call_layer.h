@@ -5,7 +5,7 @@
 // error 48, whatever DaqRaiseNumber holds.
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "common/run_error.h"
 #include "daq/driver.h"
 

@@ -2,7 +2,7 @@
 // The digital lines of the boards: serial registers on port A, fixed patterns on port B,
 // remote inputs on port C. Every routine acts on the active board unless it is given one.
 // Without a driver library there are no lines: nothing is written and inputs read idle.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace daq {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/program.h"
+#include "program/program.h"
 
 namespace daq {
 // Sets up the acquisition and opens the boards, or falls back to demo mode.

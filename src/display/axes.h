@@ -1,6 +1,6 @@
 #pragma once
 // Axis labels, legends, zoom and the cursor read-out.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace display {
 

@@ -1,6 +1,6 @@
 #pragma once
 // Drawing into the plot picture in its own pixel units.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace display {
 

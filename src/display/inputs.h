@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace display {
 

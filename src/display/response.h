@@ -3,7 +3,7 @@
 // the plot and the printed page draw the same values.
 #include <array>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace display {
 

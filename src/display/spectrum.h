@@ -2,7 +2,7 @@
 // The spectrum view: a 1024-point Fourier transform of channel 1, drawn as 400 bars.
 #include <span>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace display {
 

@@ -100,7 +100,7 @@ void UpdateStatusPanel(Program& p) {
   if (V(row::ControlMode) == 1) mode = "MANUAL MODE";
   if (V(row::ControlMode) == 2) mode = " TRANSIENT ";
   if (RemoteLevelOverride(p) == 1) mode = "RemoteControl";
-  const bool aborted = p.control.TripCode > 0 || p.accept.StoppedRun;
+  const bool aborted = p.control.TripCode > 0 || p.run.Stop.Kind == run::Stop::AcceptanceFail;
   w.SetCaption(LabelId::lblMode, aborted ? "ABORTED" : " MODE ");
   if (p.control.TripCode != 0) mode = p.control.TripMessage + "  ";
   w.SetCaption(LabelId::lblControlMode, mode);

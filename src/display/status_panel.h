@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace display {
 

@@ -3,7 +3,7 @@
 // channels 1 to 16.
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "common/text_file.h"
 
 namespace files {

@@ -2,7 +2,7 @@
 // The Tools menu copies: the plot picture, and the numbers of the last pulse as text.
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace files {
 // Explains the copy, then puts the plot area's picture on the clipboard.

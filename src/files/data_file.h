@@ -4,7 +4,7 @@
 // as comma-separated text.
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace files {
 

@@ -4,7 +4,7 @@
 // is armed.
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace files {
 

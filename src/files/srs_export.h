@@ -1,7 +1,7 @@
 #pragma once
 // File > Export SRS: the oscillator spectra of the reference and of every active channel
 // as comma-separated text.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace files {
 

@@ -1,7 +1,7 @@
 #pragma once
 // System and Inputs menu settings: hardware configuration, unit system, separators, system
 // limits, trip points, manual step, and the per-channel input settings.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace files {
 // Checks the channel-count item and enables the per-channel menu items of the active

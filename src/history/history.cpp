@@ -115,19 +115,13 @@ void OpenRun(Program& p, int kind) {
   s.RunProcedure = s.Procedure;
   s.RunStep = s.Step;
   s.PulseIndex = 0;
-  s.LastVerdict.clear();
 }
 
+// How the run ended, as the stop said it; the run turning into another is no stop.
 std::string EndReason(const Program& p, const EventEnd& end, int now) {
-  const auto& s = p.history;
   if (now != static_cast<int>(Run::Idle)) return std::string("changed to ") + RunKindName(now);
-  if (end.Closing) return "program closed";
-  if (p.control.LimitRefused) return "trip: " + p.control.TripMessage;
-  if (p.control.PulseFailed && s.BoxInEvent) return "board error";
-  if (s.EventPulse && p.control.TripCode != 0) return "trip: " + p.control.TripMessage;
-  if (end.Aborted || !s.EventPulse) return "aborted";
-  if (s.LastVerdict.starts_with("FAIL")) return "acceptance FAIL";
-  return "completed";
+  if (end.Closing) return run::StopName(run::Stop::ProgramClosed);
+  return run::StopText(p.run.Stop);
 }
 
 // Fills the record in place: a slot's sample vector keeps its size from pulse to pulse.
@@ -205,7 +199,6 @@ void AfterEvent(Program& p, const EventEnd& end) {
   auto& s = p.history;
   if (!Ensure(p)) {
     s.EventPulse = false;
-    s.BoxInEvent = false;
     return;
   }
   if (s.EventPulse && s.EventPulseKind != "equalisation") {
@@ -221,7 +214,6 @@ void AfterEvent(Program& p, const EventEnd& end) {
     const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
     o.TripCode = full ? p.control.TripCode : 0;
     o.Accept = JudgedAcceptance(p);
-    if (o.Accept.Judged) s.LastVerdict = o.Accept.Verdict;
     s.Out->Post();
   }
   const int now = static_cast<int>(app::RunStateOf(p));
@@ -240,13 +232,11 @@ void AfterEvent(Program& p, const EventEnd& end) {
   // What a closing program wrote is on the disk before it ends.
   if (end.Closing) s.Out->Flush();
   s.EventPulse = false;
-  s.BoxInEvent = false;
 }
 
 void BoxShown(Program& p, const std::string& title, const std::string& text) {
   auto& s = p.history;
   if (!s.Out || !s.RunOpen) return;
-  s.BoxInEvent = true;
   Job& job = s.Out->Next();
   job.What = Job::Event;
   job.Time = NowUtc();

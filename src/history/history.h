@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace history {
 
@@ -21,7 +21,6 @@ std::string PathFrom(const char* variable);
 void PulseAnalyzed(Program& p);
 
 struct EventEnd {
-  bool Aborted = false;  // Abort arrived from the operator or a remote source
   bool Closing = false;  // the program is ending
 };
 // After every event: opens and closes run rows as the run state changed, and completes the

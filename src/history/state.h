@@ -28,8 +28,6 @@ struct State {
   int PulseIndex = 0;                 // pulses written into the open run
   bool EventPulse = false;            // a pulse was written during the current event
   std::string EventPulseKind;
-  bool BoxInEvent = false;  // a box was shown during the current event, in a run
-  std::string LastVerdict;  // acceptance verdict of the last judged pulse of the run
   // The pulse on screen came from the history: its id, 0 once a real pulse replaced it.
   int64_t Recalled = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // The printed report page: frame and grid, the status block and legends copied from the
 // window, and the traces of the current view redrawn at page scale.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace print {
 

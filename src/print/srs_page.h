@@ -1,6 +1,6 @@
 #pragma once
 // The maximax view on the report page: its log grid, tick labels and curves in the plot box.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace print {
 

@@ -1,7 +1,7 @@
 #include "procedure/adapters.h"
 
 #include "analysis/acceptance.h"
-#include "app/program.h"
+#include "program/program.h"
 
 namespace procedure {
 

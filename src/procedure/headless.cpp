@@ -158,7 +158,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
     if (!prog_) return;
     if (Interrupted() && !abortSent_ && Active(*prog_)) {
       abortSent_ = true;
-      Send(app::Event::MenuClick(ui::MenuId::mnuRunAbort));
+      Send(app::Event::Of(app::EventKind::Signal));
     }
     for (int i = 0; i < 3; ++i) {
       if (inTick_[i] || due_[i] > Now()) continue;

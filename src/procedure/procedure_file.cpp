@@ -8,7 +8,7 @@
 #include <memory>
 #include <sstream>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/waveshape_file.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The report of a procedure, one PDF written however it ended: a summary page, then for
 // each step that ran the printed page of its last full-level pulse and its pulse table.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace procedure {
 

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "app/sequencer.h"
-#include "app/startup.h"
 #include "app/wait.h"
 #include "common/number_text.h"
 #include "control/equalize.h"
@@ -46,10 +45,15 @@ void SetStatus(Program& p, const std::string& text) {
   p.win.Lbl(ui::LabelId::lblStatus).Caption = text;
 }
 
-// The program's own counters when a phase begins: later changes are this phase's doing.
+// The pulses captured when a phase begins: later ones are this phase's doing.
 void Baseline(Program& p) {
   S(p).CapturesSeen = p.control.Captures;
-  S(p).StopsSeen = p.run.Stops;
+}
+
+// Whoever asked for the Abort, the operator when nobody did.
+run::StopCause AbortCause(const Program& p) {
+  return run::AbortedBy(p.run.AbortFrom == run::Source::None ? run::Source::Operator
+                                                             : p.run.AbortFrom);
 }
 
 void Finish(Program& p, Ending end, const std::string& why) {
@@ -63,7 +67,7 @@ void Finish(Program& p, Ending end, const std::string& why) {
   s.Finished = Now(p);
   // Whatever ended it, nothing goes on playing (the end of the program has seen to that).
   if (!p.run.Ended && (app::RunStateOf(p) != Run::Idle || end != Ending::Completed))
-    app::StopTest(p);
+    run::StopTest(p, end == Ending::Aborted ? AbortCause(p) : run::StopCause{});
   MarkHistory(p, "", "");
   SetStatus(p, std::string("PROCEDURE ") + EndingText(end) + (why.empty() ? "" : " - " + why));
   WriteReport(p);
@@ -111,7 +115,8 @@ bool OpenStepProfile(Program& p, const Step& s) {
       static_cast<float>(std::clamp(amplitude, kMinAmplitudeG, kMaxAmplitudeG));
   if (s.Polar != Polarity::Profile)
     p.Row(row::Polarity) = s.Polar == Polarity::Negative ? 2.0f : 1.0f;
-  if (!s.StopOnFail) p.Row(kAcceptStopOnFailRow) = 0;
+  // The acceptance stops the run itself on a FAIL, as its own setting would.
+  p.Row(kAcceptStopOnFailRow) = s.StopOnFail ? 1.0f : 0.0f;
   p.Row(row::RepetitionMode) = 2;
   p.Row(row::TotalPulses) = static_cast<float>(std::clamp(s.PulsesToFire, kMinPulses, kMaxPulses));
   p.Row(row::RepetitionRate) =
@@ -120,26 +125,40 @@ bool OpenStepProfile(Program& p, const Step& s) {
   return p.wave.DriveSynthesized;
 }
 
-// Whether the program stopped, or was asked to, since the baseline.
+// Abort was asked for while the procedure's own work ran (a pause, a profile read).
 bool Stopped(Program& p) {
-  return p.run.Stops != S(p).StopsSeen || p.run.AbortRequested;
+  return p.run.AbortRequested;
 }
 
-// Why the program stopped a run of this step, when it did.
+// The procedure ends as the step's run was stopped, when it was cut short.
 bool ClassifyStop(Program& p) {
-  // A pulse refused for a system limit stopped the run as a trip does.
-  if (p.control.PulseFailed && !p.control.LimitRefused) {
-    Finish(p, Ending::BoardError,
-           p.daq.LastBoardError.empty() ? "board error" : p.daq.LastBoardError);
-    return true;
-  }
-  if (p.control.TripCode != 0) {
-    Finish(p, Ending::Tripped, p.control.TripMessage);
-    return true;
-  }
-  if (Stopped(p)) {
-    Finish(p, Ending::Aborted, "");
-    return true;
+  const run::StopCause& c = p.run.Stop;
+  switch (c.Kind) {
+    case run::Stop::None:
+    case run::Stop::Completed:
+      if (!Stopped(p)) return false;
+      Finish(p, Ending::Aborted, "");
+      return true;
+    case run::Stop::Aborted:
+      Finish(p, Ending::Aborted, std::string("by ") + run::SourceName(c.From));
+      return true;
+    case run::Stop::Trip:
+    case run::Stop::LimitRefused:
+      Finish(p, Ending::Tripped, c.Detail);
+      return true;
+    case run::Stop::BoardError:
+      Finish(p, Ending::BoardError, c.Detail.empty() ? "board error" : c.Detail);
+      return true;
+    case run::Stop::AcceptanceFail:
+      Finish(p, Ending::Failed, "acceptance FAIL - " + c.Detail);
+      return true;
+    case run::Stop::NoDrive:
+      Finish(p, Ending::Failed, "no drive made from the profile");
+      return true;
+    case run::Stop::ProgramClosed:
+    case run::Stop::Interrupted:
+      Finish(p, Ending::Aborted, "the program was closed");
+      return true;
   }
   return false;
 }
@@ -244,14 +263,8 @@ void WhileRunning(Program& p) {
     r.Pulses.push_back(row);
     KeepPage(p, r.Page);
     SetStatus(p, StatusText(p));
-    if (row.Verdict.Judged && !row.Verdict.Pass && s.StopOnFail)
-      return Finish(p, Ending::Failed, "acceptance FAIL - " + row.Verdict.Failing);
   }
   if (app::RunStateOf(p) == Run::FullLevel) return;
-  // The acceptance may have stopped the run on its own FAIL.
-  if (Stopped(p) && !r.Pulses.empty() && r.Pulses.back().Verdict.Judged &&
-      !r.Pulses.back().Verdict.Pass && !p.control.PulseFailed && p.control.TripCode == 0)
-    return Finish(p, Ending::Failed, "acceptance FAIL - " + r.Pulses.back().Verdict.Failing);
   if (ClassifyStop(p)) return;
   if (r.Fired < s.PulsesToFire) return Finish(p, Ending::Aborted, "");
   r.Ended = "completed";

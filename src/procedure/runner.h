@@ -5,7 +5,7 @@
 // first trip, board error, acceptance FAIL (when the step says so) or Abort.
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace procedure {
 

@@ -54,9 +54,8 @@ struct State {
   Phase At = Phase::Off;
   Procedure Proc;
   std::size_t StepIndex = 0;
-  // Counters of the program seen when the current phase began.
+  // Pulses the program had captured when the current phase began.
   int64_t CapturesSeen = 0;
-  int64_t StopsSeen = 0;
   bool AbortPending = false;  // an Abort unwound the procedure's own work
   std::vector<StepResult> Steps;
   std::vector<KnownGain> Gains;

@@ -3,7 +3,7 @@
 // systems and the sampling frequency.
 #include <array>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace profile {
 

@@ -2,7 +2,7 @@
 // The older, shorter profile layout, read only: rows 1..64 and three texts.
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "profile/profile_file.h"
 
 namespace profile {

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/program.h"
+#include "program/program.h"
 #include "common/error_box.h"
 #include "common/run_error.h"
 #include "common/text_file.h"

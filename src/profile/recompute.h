@@ -1,6 +1,6 @@
 #pragma once
 // The profile defaults and the recompute chain run after every change of the profile.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace profile {
 void SetProfileDefaults(Program& p);

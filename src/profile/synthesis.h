@@ -1,5 +1,5 @@
 #pragma once
-#include "app/program.h"
+#include "program/program.h"
 
 namespace profile {
 // The reference pulse with its compensation pulses, and the drive codes. Also brings

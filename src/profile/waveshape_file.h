@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "app/program.h"
+#include "program/program.h"
 
 namespace profile {
 

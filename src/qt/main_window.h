@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/events.h"
-#include "app/program.h"
+#include "program/program.h"
 #include "qt/qt_canvas.h"
 
 namespace qtui {

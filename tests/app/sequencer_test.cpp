@@ -351,7 +351,7 @@ TEST(Sequencer, APulseTheCaptureCouldNotMakeIsNeitherCheckedNorCorrected) {
   b.prog.control.PulseSource = [](Program& p) {
     p.run.PulseCount++;
     p.control.ControlPeakG = 0;
-    StopTest(p);
+    run::StopTest(p, run::BoardErrorOf("no response"));
   };
   b.Press(ButtonId::cmdStart);
   b.Advance(200);

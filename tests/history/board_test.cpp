@@ -97,7 +97,7 @@ TEST_F(SimTest, HistoryKeepsBoardRunsAndTheirBoardErrors) {
   EXPECT_EQ(runs[0].Pulses, 20);
   EXPECT_EQ(runs[1].Pulses, 4);
   EXPECT_EQ(runs[1].EndedBy, "completed");
-  EXPECT_EQ(runs[2].EndedBy, "board error");
+  EXPECT_EQ(runs[2].EndedBy, "board error: DaqX Error : 5 Hardware failure (simulated)");
   EXPECT_EQ(runs[2].Pulses, 0);
   const auto events = db.Events(runs[2].Id);
   ASSERT_EQ(events.size(), 1u);

@@ -123,7 +123,7 @@ TEST_F(HistoryRun, TripAbortAndBoxesOfARunAreKept) {
   h.Click(MenuId::mnuRunAbort);
   runs = Db().Runs();
   ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1].EndedBy, "aborted");
+  EXPECT_EQ(runs[1].EndedBy, "aborted by the operator");
   EXPECT_GE(runs[1].Pulses, 2);
 }
 

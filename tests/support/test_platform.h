@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/events.h"
-#include "app/program.h"
+#include "program/program.h"
 #include "ui/platform.h"
 
 namespace testing_support {

@@ -3,7 +3,7 @@
 // the window model and the platform. No globals: every test builds a fresh one.
 #include "analysis/accept_state.h"
 #include "analysis/state.h"
-#include "app/run_state.h"
+#include "run/run_state.h"
 #include "control/state.h"
 #include "daq/state.h"
 #include "display/state.h"
@@ -37,7 +37,7 @@ struct Program {
   ui::Window win;
   profile::State profile;
   profile::Wave wave;
-  app::RunState run;
+  ::run::RunState run;
   control::State control;
   daq::State daq;
   files::State files;

@@ -3,7 +3,11 @@
 #include <cstdint>
 #include <string>
 
-namespace app {
+#include "run/stop_cause.h"
+
+namespace run {
+
+enum class Run { Idle, Equalize, PreTest, FullLevel };
 
 struct RunState {
   float LevelFactor = 1.0f;
@@ -13,12 +17,13 @@ struct RunState {
   // Set while an event handler runs: a second event arriving meanwhile is dropped.
   bool Busy = false;
   // Abort arrived while a handler was busy: its long work stops at the next slice and the
-  // entry point then stops the run.
+  // entry point then stops the run, in the name of the source that asked.
   bool AbortRequested = false;
+  Source AbortFrom = Source::None;
+  // How the current (or the last) run ended; None from the moment a run begins.
+  StopCause Stop;
   double LastAbortPollMs = -1e18;  // when a wait last read the remote Abort sources
   bool Ended = false;              // the program has ended
-  // StopTest calls since start-up, never reset: a procedure notices a stop it did not ask for.
-  int64_t Stops = 0;
   // Printer settings saved at start-up and restored at exit.
   int SavedPrinterInt = 0;
   float SavedPrinterFloat = 0;
@@ -35,4 +40,4 @@ struct RunState {
   std::string ControlFilePath;
 };
 
-}  // namespace app
+}  // namespace run
