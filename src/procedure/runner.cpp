@@ -357,8 +357,10 @@ void AfterEvent(Program& p) {
     }
   } catch (const app::RunAborted&) {
     // An Abort inside the procedure's own work (a pre-test pulse, a board start-up).
+    const run::StopCause cause = AbortCause(p);
     p.run.AbortRequested = false;
-    Finish(p, Ending::Aborted, "");
+    run::StopTest(p, cause);
+    ClassifyStop(p);
   } catch (...) {
     // The error's box is shown by the entry point; the procedure does not go on blindly.
     Finish(p, Ending::Failed, "an error stopped the step");
