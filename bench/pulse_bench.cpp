@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "control/equalize.h"
 #include "daq/acquisition.h"
 #include "profile/recompute.h"

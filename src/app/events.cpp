@@ -3,13 +3,14 @@
 #include "app/keys.h"
 #include "app/menus.h"
 #include "app/remote.h"
-#include "app/sequencer.h"
 #include "app/startup.h"
+#include "app/timers.h"
 #include "app/wait.h"
 #include "common/error_box.h"
 #include "display/axes.h"
 #include "history/history.h"
 #include "procedure/runner.h"
+#include "sequencer/sequencer.h"
 
 namespace app {
 namespace {
@@ -54,13 +55,13 @@ void Dispatch(Program& p, const Event& e) {
     case EventKind::Button:
       switch (e.Button) {
         case ui::ButtonId::cmdEqual:
-          EqualizeCommand(p);
+          sequencer::EqualizeCommand(p);
           break;
         case ui::ButtonId::cmdPreTest:
-          PreTestCommand(p);
+          sequencer::PreTestCommand(p);
           break;
         case ui::ButtonId::cmdStart:
-          StartCommand(p);
+          sequencer::StartCommand(p);
           break;
         default:
           break;
@@ -70,7 +71,7 @@ void Dispatch(Program& p, const Event& e) {
     case EventKind::SpinDown: {
       bool up = e.Kind == EventKind::SpinUp;
       if (e.Spin == ui::SpinId::SpnLevel)
-        SpnLevel(p, up);
+        sequencer::SpnLevel(p, up);
       else
         display::ZoomSpin(p, e.Spin, up);
       break;
@@ -85,13 +86,14 @@ void Dispatch(Program& p, const Event& e) {
       display::PlotMouseDown(p, e.X, e.Y);
       break;
     case EventKind::ImageClick:
-      if (e.Image == ui::ImageId::Image3) run::StopTest(p, run::AbortedBy(run::Source::Operator));
+      if (e.Image == ui::ImageId::Image3)
+        control::StopTest(p, run::AbortedBy(run::Source::Operator));
       break;
     case EventKind::Unload:
       Unload(p);
       break;
     case EventKind::Signal:
-      run::StopTest(p, run::AbortedBy(run::Source::Signal));
+      control::StopTest(p, run::AbortedBy(run::Source::Signal));
       break;
     case EventKind::Procedure:
       break;
@@ -144,7 +146,7 @@ bool HandleEvent(Program& p, const Event& e) {
     // Inside a handler's waits only Abort gets through, from the window or from the
     // remote inputs the housekeeping tick reads; it asks the long work to stop.
     if (IsAbort(e)) {
-      run::RequestAbort(p, AbortSourceOf(e));
+      run::RequestAbort(p.run, AbortSourceOf(e));
       return true;
     }
     if (e.Kind == EventKind::Timer && e.Timer == ui::TimerId::tmrTimer3) PollAbortWhileBusy(p);
@@ -161,7 +163,7 @@ bool HandleEvent(Program& p, const Event& e) {
   Guarded(p, [&] { Dispatch(p, e); });
   if (p.run.AbortRequested && !p.run.Ended) {
     p.run.AbortRequested = false;
-    Guarded(p, [&] { run::StopTest(p, run::AbortedBy(p.run.AbortFrom)); });
+    Guarded(p, [&] { control::StopTest(p, run::AbortedBy(p.run.AbortFrom)); });
   }
   // A running procedure takes its next step once the event's own work is done, as an
   // operator at the window would; the history then sees what the event and the step did.

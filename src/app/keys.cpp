@@ -3,11 +3,11 @@
 #include <iterator>
 #include <string>
 
-#include "app/sequencer.h"
 #include "app/startup.h"
 #include "control/equalize.h"
 #include "display/axes.h"
 #include "display/plot.h"
+#include "sequencer/sequencer.h"
 
 namespace app {
 
@@ -42,7 +42,7 @@ void HandleKey(Program& p, int key) {
   const int upper = (key >= 'a' && key <= 'z') ? key - ('a' - 'A') : key;
   switch (upper) {
     case 'A':
-      run::StopTest(p, run::AbortedBy(run::Source::Key));
+      control::StopTest(p, run::AbortedBy(run::Source::Key));
       break;
     // At once: no settling delay, no status text, no run marks.
     case 'E':
@@ -52,10 +52,10 @@ void HandleKey(Program& p, int key) {
       display::RefreshPlot(p);
       break;
     case 'P':
-      PreTestPulse(p);
+      sequencer::PreTestPulse(p);
       break;
     case 'S':
-      StartCommand(p);
+      sequencer::StartCommand(p);
       break;
     case 'W':
       ShowOrigin(p);

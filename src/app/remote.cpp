@@ -6,13 +6,13 @@
 #include <stdexcept>
 
 #include "app/keys.h"
-#include "app/sequencer.h"
 #include "app/startup.h"
 #include "common/number_text.h"
 #include "common/rounding.h"
 #include "common/run_error.h"
 #include "common/text_file.h"
 #include "daq/digital.h"
+#include "sequencer/sequencer.h"
 
 #ifdef _WIN32
 #include <fstream>
@@ -167,10 +167,10 @@ const std::string& ControlFilePath(Program& p) {
 
 void RunRemoteInputs(Program& p, int16_t word) {
   p.run.RemoteInputWord = word;
-  if ((word & kEqualizeLine) == 0) EqualizeCommand(p);
-  if ((word & kAbortLine) == 0) run::StopTest(p, run::AbortedBy(run::Source::RemoteInput));
-  if ((word & kStartLine) == 0) StartCommand(p);
-  if ((word & kPreTestLine) == 0) PreTestCommand(p);
+  if ((word & kEqualizeLine) == 0) sequencer::EqualizeCommand(p);
+  if ((word & kAbortLine) == 0) control::StopTest(p, run::AbortedBy(run::Source::RemoteInput));
+  if ((word & kStartLine) == 0) sequencer::StartCommand(p);
+  if ((word & kPreTestLine) == 0) sequencer::PreTestCommand(p);
 }
 
 void PollRemoteInputs(Program& p) {
@@ -198,16 +198,16 @@ void PollControlFile(Program& p) {
   const int c = common::ToInt32(command);
   switch (c & 7) {
     case 1:
-      EqualizeCommand(p);
+      sequencer::EqualizeCommand(p);
       break;
     case 2:
-      run::StopTest(p, run::AbortedBy(run::Source::ControlFile));
+      control::StopTest(p, run::AbortedBy(run::Source::ControlFile));
       break;
     case 3:
-      StartCommand(p);
+      sequencer::StartCommand(p);
       break;
     case 4:
-      PreTestCommand(p);
+      sequencer::PreTestCommand(p);
       break;
     default:
       break;
@@ -223,7 +223,7 @@ void PollAbortWhileBusy(Program& p) {
   if (p.Row(row::RemoteInputs) == 1 && p.daq.DemoMode != 1.0f && p.Row(row::InterfaceType) == 1) {
     int16_t word = daq::kRemoteInputsIdle;
     if (daq::PeekRemoteInputs(p, word) && (word & kAbortLine) == 0)
-      RequestAbort(p, run::Source::RemoteInput);
+      run::RequestAbort(p.run, run::Source::RemoteInput);
   }
   if (p.Row(row::SoftwareRemote) == 1) {
     std::string text;
@@ -232,7 +232,7 @@ void PollAbortWhileBusy(Program& p) {
     const float c = r.Command;
     bool abort = c > -32768.5f && c < 32767.5f && (common::ToInt32(c) & 7) == 2;
     if (r.HasKey && !r.Key.empty() && (r.Key[0] == 'A' || r.Key[0] == 'a')) abort = true;
-    if (abort) RequestAbort(p, run::Source::ControlFile);
+    if (abort) run::RequestAbort(p.run, run::Source::ControlFile);
   }
 }
 

@@ -5,6 +5,7 @@
 #include "app/remote.h"
 #include "common/rounding.h"
 #include "control/equalize.h"
+#include "control/stop.h"
 #include "daq/acquisition.h"
 #include "daq/digital.h"
 #include "daq/discovery.h"
@@ -12,7 +13,6 @@
 #include "files/calibration.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
-#include "run/stop.h"
 
 namespace app {
 
@@ -43,7 +43,7 @@ void MainInitialize(Program& p) {
   }
   // The window appears now, at its real size, before the first drawing.
   p.platform.Refresh();
-  run::StopTest(p, {});
+  control::StopTest(p, {});
   profile::RecomputeProfile(p);
 }
 
@@ -71,7 +71,7 @@ void ExitCommand(Program& p) {
       ui::Answer::No)
     return;
   ThenEnd(p, [&] {
-    run::StopTest(p, run::ProgramClosed());
+    control::StopTest(p, run::ProgramClosed());
     p.platform.GetPrinter().SetIntSetting(p.run.SavedPrinterInt);
     if (PciHardware(p)) {
       daq::ShiftOutByte(p, 0);
@@ -82,7 +82,7 @@ void ExitCommand(Program& p) {
 
 void Unload(Program& p) {
   ThenEnd(p, [&] {
-    run::StopTest(p, run::ProgramClosed());
+    control::StopTest(p, run::ProgramClosed());
     auto& pr = p.platform.GetPrinter();
     pr.SetIntSetting(p.run.SavedPrinterInt);
     pr.SetFloatSetting(p.run.SavedPrinterFloat);

@@ -8,7 +8,7 @@
 #include "daq/acquisition.h"
 #include "history/history.h"
 #include "profile/recompute.h"
-#include "run/stop.h"
+#include "control/stop.h"
 
 namespace control {
 
@@ -79,7 +79,7 @@ void BuildDriveBuffers(Program& p) {
 
 bool PulseInterfaceReady(Program& p) {
   if (PciInterface(p)) return true;
-  run::StopTest(p, run::BoardErrorOf(kNoPulseMessage + 1));
+  control::StopTest(p, run::BoardErrorOf(kNoPulseMessage + 1));
   p.platform.MessageBox(kNoPulseMessage, ui::Buttons::OK, ui::Icon::Exclamation, kNoPulseTitle);
   return false;
 }
@@ -89,7 +89,7 @@ namespace {
 // The board's error text goes with the stop it caused; a later failure cannot name it.
 void FailPulse(Program& p) {
   p.control.PulseFailed = true;
-  run::StopTest(p, run::BoardErrorOf(std::exchange(p.daq.LastBoardError, {})));
+  control::StopTest(p, run::BoardErrorOf(std::exchange(p.daq.LastBoardError, {})));
 }
 
 // A drive waveform that was not synthesised from the current profile (a recompute cut
@@ -97,7 +97,7 @@ void FailPulse(Program& p) {
 bool DriveReady(Program& p) {
   if (p.wave.DriveSynthesized) return true;
   p.control.PulseFailed = true;
-  run::StopTest(p, run::NoDrive());
+  control::StopTest(p, run::NoDrive());
   p.platform.MessageBox(kNoDriveMessage, ui::Buttons::OK, ui::Icon::Exclamation, kNoPulseTitle);
   return false;
 }
@@ -120,7 +120,7 @@ void AnalyzeRecord(Program& p, bool pci) {
   int32_t peakCounts = common::ToInt32(static_cast<float>(peak) * p.files.CalFactors[33]);
   if (!pci) {
     // No pulse was made; a run cannot go on from a peak of 0.
-    if (run::RunStateOf(p) != run::Run::Idle) PulseInterfaceReady(p);
+    if (control::RunStateOf(p) != run::Run::Idle) PulseInterfaceReady(p);
     return;
   }
   float scale = p.daq.ChannelScale[1];

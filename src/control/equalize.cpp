@@ -70,7 +70,7 @@ std::string NotEqualizedText(float gain) {
 
 void Equalize(Program& p) {
   // Key "E" equalises outside a run: its passes are a run of their own.
-  if (run::RunStateOf(p) == run::Run::Idle) run::BeginRun(p);
+  if (control::RunStateOf(p) == run::Run::Idle) control::BeginRun(p);
   p.win.SetTimerEnabled(ui::TimerId::tmrTimer1, false);
   p.control.SystemEqualized = 0;
   p.control.TripCode = trip::None;
@@ -130,7 +130,7 @@ void Equalize(Program& p) {
   p.run.PulseCount = 0;
   display::UpdateStatusPanel(p);
   IdleRunControls(p);
-  run::EndRunCompleted(p);
+  control::EndRunCompleted(p);
 }
 
 void CorrectDriveGain(Program& p) {

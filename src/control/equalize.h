@@ -2,7 +2,7 @@
 // Equalisation: the scalar drive gain that makes the control channel reach the wanted
 // level, found in 20 pulses, and the lighter correction between full-level pulses.
 #include "program/program.h"
-#include "run/stop.h"
+#include "control/stop.h"
 
 namespace control {
 
@@ -24,6 +24,6 @@ std::string EqualizedText(float gain);
 std::string NotEqualizedText(float gain);
 // The verdict of an equalisation that a board failure ended at `pass`.
 std::string FailedPassText(int pass);
-using run::kEqualizationStoppedText;
+using control::kEqualizationStoppedText;
 
 }  // namespace control

@@ -112,7 +112,7 @@ void RaiseTrip(Program& p, const char* boxText) {
   if (const char* text = TripText(p.control.TripCode)) p.control.TripMessage = text;
   // A refusal before firing names the limit; a trip after a pulse its check.
   const int code = p.control.TripCode;
-  run::StopTest(p, boxText ? run::LimitOf(code, p.control.TripMessage)
+  control::StopTest(p, boxText ? run::LimitOf(code, p.control.TripMessage)
                            : run::TripOf(code, p.control.TripMessage));
   // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show
   // before the box opens.

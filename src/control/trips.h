@@ -1,7 +1,7 @@
 #pragma once
 // Trip and tolerance checks after a full-level pulse, and the one trip reporter.
 #include "program/program.h"
-#include "run/stop.h"
+#include "control/stop.h"
 
 namespace control {
 

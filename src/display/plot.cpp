@@ -248,4 +248,15 @@ void RefreshPlot(Program& p) {
   }
 }
 
+void ShowControlResponse(Program& p) {
+  auto& w = p.win;
+  w.Check(MenuId::mnuViewResponse, true, 0);
+  if (w.Checked(MenuId::mnuViewResponse, 0)) {
+    w.Check(MenuId::mnuViewTest, false);
+    w.Check(MenuId::mnuViewDrive, false);
+    w.Check(MenuId::mnuViewSRS, false);
+    w.Check(MenuId::mnuViewMaximax, false);
+  }
+}
+
 }  // namespace display

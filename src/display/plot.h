@@ -3,6 +3,10 @@
 
 namespace display {
 
+// Channel 1 response becomes the view, as after every pulse; the other response items keep
+// their marks.
+void ShowControlResponse(Program& p);
+
 class Pen;
 
 // The one redraw operation of the plot; it also measures the peaks, recomputes the

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "analysis/acceptance.h"
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "common/error_box.h"
 #include "common/file_name.h"
 #include "common/number_text.h"
@@ -21,7 +21,7 @@ namespace history {
 
 namespace {
 
-using app::Run;
+using run::Run;
 namespace row = profile::row;
 
 // The acceptance judgement of the event's pulse: channel 1's measures and verdict.
@@ -178,7 +178,7 @@ void PulseAnalyzed(Program& p) {
   auto& s = p.history;
   s.Recalled = 0;
   if (!Ensure(p)) return;
-  const Run state = app::RunStateOf(p);
+  const Run state = control::RunStateOf(p);
   const char* kind = "pre-test";
   if (state == Run::Equalize)
     kind = "equalisation";
@@ -216,7 +216,7 @@ void AfterEvent(Program& p, const EventEnd& end) {
     o.Accept = JudgedAcceptance(p);
     s.Out->Post();
   }
-  const int now = static_cast<int>(app::RunStateOf(p));
+  const int now = static_cast<int>(control::RunStateOf(p));
   // A procedure's next step may start its run within the event that ended the last one:
   // the run of the old step has then ended as if the program had gone idle.
   const bool stepChanged = s.RunOpen && (s.RunProcedure != s.Procedure || s.RunStep != s.Step);

@@ -1,7 +1,7 @@
 // The history window and the recall of a stored pulse into the main plot.
 #include <cstdio>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "common/error_box.h"
 #include "common/file_name.h"
 #include "common/number_text.h"
@@ -114,7 +114,7 @@ void OpenHistoryWindow(Program& p) {
 
 bool ShowPulse(Program& p, int64_t pulse) {
   // Loading a pulse loads its profile: never in the middle of a run.
-  if (app::RunStateOf(p) != app::Run::Idle) {
+  if (control::RunStateOf(p) != run::Run::Idle) {
     Box(p, "A stored pulse can be shown only while no test runs.");
     return false;
   }
@@ -167,7 +167,7 @@ bool ShowPulse(Program& p, int64_t pulse) {
   p.run.DrivePeakCounts = rec->DrivePeakCounts;
   p.run.PulseCount = rec->Index;
   p.control.ControlPeakG = rec->ControlPeakG;
-  app::ShowControlResponse(p);
+  display::ShowControlResponse(p);
   display::RefreshPlot(p);
   p.history.Recalled = pulse;
   p.win.SetCaption(ui::LabelId::lblStatus, " RECALLED PULSE # " + std::to_string(pulse) + " - " +

@@ -23,7 +23,7 @@ struct State {
   std::string Procedure, Step;
 
   bool RunOpen = false;               // a run row is open
-  int RunKind = 0;                    // app::Run of the open run
+  int RunKind = 0;                    // run::Run of the open run
   std::string RunProcedure, RunStep;  // the procedure and step the open run belongs to
   int PulseIndex = 0;                 // pulses written into the open run
   bool EventPulse = false;            // a pulse was written during the current event

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "app/wait.h"
 #include "common/number_text.h"
 #include "control/equalize.h"
@@ -18,7 +18,7 @@
 namespace procedure {
 
 namespace row = profile::row;
-using app::Run;
+using run::Run;
 
 namespace {
 
@@ -66,8 +66,8 @@ void Finish(Program& p, Ending end, const std::string& why) {
     s.Steps[s.StepIndex].Ended = why.empty() ? EndingText(end) : why;
   s.Finished = Now(p);
   // Whatever ended it, nothing goes on playing (the end of the program has seen to that).
-  if (!p.run.Ended && (app::RunStateOf(p) != Run::Idle || end != Ending::Completed))
-    run::StopTest(p, end == Ending::Aborted ? AbortCause(p) : run::StopCause{});
+  if (!p.run.Ended && (control::RunStateOf(p) != Run::Idle || end != Ending::Completed))
+    control::StopTest(p, end == Ending::Aborted ? AbortCause(p) : run::StopCause{});
   MarkHistory(p, "", "");
   SetStatus(p, std::string("PROCEDURE ") + EndingText(end) + (why.empty() ? "" : " - " + why));
   WriteReport(p);
@@ -170,7 +170,7 @@ void StartPulses(Program& p) {
   p.control.TripCode = 0;
   if (s.Pretest) {
     // One pre-test pulse at once, as key "P" makes it.
-    app::PreTestPulse(p);
+    sequencer::PreTestPulse(p);
     if (p.control.Captures != S(p).CapturesSeen) r.Pulses.push_back(MakeRow(p, true));
     if (ClassifyStop(p)) return;
     if (p.control.Captures == S(p).CapturesSeen) {
@@ -179,8 +179,8 @@ void StartPulses(Program& p) {
     }
     Baseline(p);
   }
-  app::StartCommand(p);
-  if (app::RunStateOf(p) != Run::FullLevel) {
+  sequencer::StartCommand(p);
+  if (control::RunStateOf(p) != Run::FullLevel) {
     Finish(p, Ending::Failed, "the run could not be started");
     return;
   }
@@ -216,7 +216,7 @@ void NextStep(Program& p) {
                           (s.Equalize == EqualizeWhen::Auto && known == st.Gains.end());
     if (equalize) {
       Baseline(p);
-      app::EqualizeCommand(p);
+      sequencer::EqualizeCommand(p);
       st.At = Phase::Equalizing;
       return;
     }
@@ -230,7 +230,7 @@ void NextStep(Program& p) {
 }
 
 void AfterEqualizing(Program& p) {
-  if (app::RunStateOf(p) != Run::Idle || p.win.GetTimer(ui::TimerId::tmrTimer1).Enabled) return;
+  if (control::RunStateOf(p) != Run::Idle || p.win.GetTimer(ui::TimerId::tmrTimer1).Enabled) return;
   auto& st = S(p);
   StepResult& r = CurrentResult(p);
   if (p.control.SystemEqualized == 0) {
@@ -264,7 +264,7 @@ void WhileRunning(Program& p) {
     KeepPage(p, r.Page);
     SetStatus(p, StatusText(p));
   }
-  if (app::RunStateOf(p) == Run::FullLevel) return;
+  if (control::RunStateOf(p) == Run::FullLevel) return;
   if (ClassifyStop(p)) return;
   if (r.Fired < s.PulsesToFire) return Finish(p, Ending::Aborted, "");
   r.Ended = "completed";
@@ -359,7 +359,7 @@ void AfterEvent(Program& p) {
     // An Abort inside the procedure's own work (a pre-test pulse, a board start-up).
     const run::StopCause cause = AbortCause(p);
     p.run.AbortRequested = false;
-    run::StopTest(p, cause);
+    control::StopTest(p, cause);
     ClassifyStop(p);
   } catch (...) {
     // The error's box is shown by the entry point; the procedure does not go on blindly.

@@ -40,4 +40,10 @@ struct RunState {
   std::string ControlFilePath;
 };
 
+// Abort arrived while a handler was busy: the first source to ask is the one named.
+inline void RequestAbort(RunState& r, Source from) {
+  if (!r.AbortRequested) r.AbortFrom = from;
+  r.AbortRequested = true;
+}
+
 }  // namespace run

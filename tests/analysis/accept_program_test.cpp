@@ -10,7 +10,7 @@
 #include "analysis/accept_command.h"
 #include "analysis/accept_settings.h"
 #include "app/options.h"
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "control/capture.h"
 #include "display/draw.h"
 #include "files/data_file.h"
@@ -20,7 +20,7 @@
 
 namespace {
 
-using app::Run;
+using run::Run;
 using testing_support::Harness;
 using ui::ButtonId;
 using ui::LabelId;
@@ -114,7 +114,7 @@ TEST(AcceptProgram, AFailStopsTheRunLikeATripOnlyWhenAsked) {
   d.prog.win.Check(MenuId::mnuTestAutoPrint, true);
   d.Press(ButtonId::cmdStart);
   d.Advance(5000);
-  EXPECT_EQ(app::RunStateOf(d.prog), Run::Idle);
+  EXPECT_EQ(control::RunStateOf(d.prog), Run::Idle);
   ASSERT_EQ(d.plat.Boxes.size(), 1u);
   EXPECT_EQ(d.plat.Boxes[0].Title, " KRX-8 Error Message");
   EXPECT_EQ(d.plat.Boxes[0].Text, " TOLERANCE FAIL - PEAK 70 %");

@@ -5,12 +5,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/sequencer.h"
 #include "control/fire_limits.h"
 #include "profile/kinematics.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"
+#include "sequencer/sequencer.h"
 #include "support/daqsim_fixture.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
@@ -165,7 +165,7 @@ TEST_F(LimitRefusal, NoPulseBeyondALimitInAnyUnitSystem) {
         h.Advance(3000);
         EXPECT_EQ(Q("Pulses"), pulses);
         EXPECT_EQ(Q("DriveLevel"), 0);
-        EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+        EXPECT_EQ(control::RunStateOf(p), run::Run::Idle);
         EXPECT_EQ(Caption(p, LabelId::lblMode), "ABORTED");
         ASSERT_EQ(Boxes(" KRX-8 Error Message"), 1);
         EXPECT_NE(FirstBox(" KRX-8 Error Message").find(names[w]), std::string::npos);

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/sequencer.h"
 #include "control/equalize.h"
 #include "profile/recompute.h"
+#include "sequencer/sequencer.h"
 #include "support/test_platform.h"
 
 using namespace app;
+using control::RunStateOf;
+using run::Run;
+using namespace sequencer;
 using testing_support::Harness;
 using ui::MenuId;
 using ui::TimerId;

@@ -5,14 +5,17 @@
 
 #include <filesystem>
 
-#include "app/sequencer.h"
 #include "daq/digital.h"
 #include "display/plot.h"
 #include "profile/recompute.h"
+#include "sequencer/sequencer.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 
 using namespace app;
+using control::RunStateOf;
+using run::Run;
+using namespace sequencer;
 using testing_support::Harness;
 using testing_support::ReadFile;
 using testing_support::TempDir;
@@ -96,7 +99,7 @@ TEST(ControlFile, KeyIsHandledOnce) {
 TEST(ControlFile, OnlyCommandsOneToFourAct) {
   struct Case {
     const char* record;
-    app::Run after;
+    run::Run after;
     float override;
   };
   const Case cases[] = {

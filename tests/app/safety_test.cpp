@@ -9,9 +9,9 @@
 
 #include <fstream>
 
-#include "app/sequencer.h"
 #include "app/startup.h"
 #include "control/equalize.h"
+#include "sequencer/sequencer.h"
 
 using app::Event;
 using testing_support::SimTest;
@@ -33,7 +33,7 @@ class SafetyTest : public SimTest {
     StartWith(1);
   }
   std::string Status() const { return p.win.Lbl(ui::LabelId::lblStatus).Caption; }
-  app::Run State() const { return app::RunStateOf(p); }
+  run::Run State() const { return control::RunStateOf(p); }
   // Nothing plays, nothing is armed and the drive level is 0 on every board.
   void ExpectReleased() const {
     for (int b = 0; b < 2; ++b) {
@@ -83,13 +83,13 @@ TEST_P(AbortFrom, EqualisationStopsInPassFive) {
   // carried the clock past this) and everything is released.
   h.Advance(abortAt + 100 - t0);
   EXPECT_LE(h.plat.NowMs, abortAt + 100);
-  EXPECT_EQ(State(), app::Run::Idle);
+  EXPECT_EQ(State(), run::Run::Idle);
   ExpectReleased();
   h.Advance(20 * kPassMs + 5000);
   EXPECT_EQ(Q("Pulses"), 1 + 5);  // the start-up's and five passes
   EXPECT_EQ(p.control.SystemEqualized, 0.0f);
   EXPECT_EQ(Status(), control::kEqualizationStoppedText);
-  EXPECT_EQ(State(), app::Run::Idle);
+  EXPECT_EQ(State(), run::Run::Idle);
   ExpectReleased();
   EXPECT_EQ(Boxes("Error!"), 0);
   EXPECT_FALSE(p.run.Busy);
@@ -175,7 +175,7 @@ TEST_F(SafetyTest, TransientCaptureWaitsForItsEvent) {
   h.Press(ButtonId::cmdStart);
   h.Advance(60000);
   EXPECT_EQ(Status(), " TRIGGER ARMED ");
-  EXPECT_EQ(State(), app::Run::FullLevel);
+  EXPECT_EQ(State(), run::Run::FullLevel);
   EXPECT_TRUE(Q("AdcArmed"));
   EXPECT_GT(h.Fired[2].size(), 5000u);  // the housekeeping tick, every 10 ms
   EXPECT_TRUE(h.Click(MenuId::mnuHelpAboutSoftware));
@@ -184,7 +184,7 @@ TEST_F(SafetyTest, TransientCaptureWaitsForItsEvent) {
   Change({{"DAQSIM_SHAKER_GAIN", "32"}, {"DAQSIM_NOISE", "0"}});  // the shock comes
   h.Advance(50);
   EXPECT_EQ(Status(), " TRIGGERED ");
-  EXPECT_EQ(State(), app::Run::Idle);
+  EXPECT_EQ(State(), run::Run::Idle);
   EXPECT_EQ(h.plat.Paper.Docs, 1);
   EXPECT_GT(p.control.ControlPeakG, 1.0f);
   EXPECT_FALSE(Q("AdcArmed"));
@@ -199,7 +199,7 @@ TEST_F(SafetyTest, TransientCaptureWaitsForItsEvent) {
   ExpectReleased();
   Change({{"DAQSIM_SHAKER_GAIN", "32"}, {"DAQSIM_NOISE", "0"}});
   h.Advance(5000);
-  EXPECT_EQ(State(), app::Run::Idle);
+  EXPECT_EQ(State(), run::Run::Idle);
   EXPECT_EQ(h.plat.Paper.Docs, 1);
   EXPECT_EQ(Boxes("Error!"), 0);
 }

@@ -1,4 +1,4 @@
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,9 @@
 #include "support/test_platform.h"
 
 using namespace app;
+using control::RunStateOf;
+using run::Run;
+using namespace sequencer;
 using testing_support::Harness;
 using testing_support::TestPlatform;
 using ui::ButtonId;
@@ -351,7 +354,7 @@ TEST(Sequencer, APulseTheCaptureCouldNotMakeIsNeitherCheckedNorCorrected) {
   b.prog.control.PulseSource = [](Program& p) {
     p.run.PulseCount++;
     p.control.ControlPeakG = 0;
-    run::StopTest(p, run::BoardErrorOf("no response"));
+    control::StopTest(p, run::BoardErrorOf("no response"));
   };
   b.Press(ButtonId::cmdStart);
   b.Advance(200);

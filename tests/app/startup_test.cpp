@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "run/stop.h"
+#include "control/stop.h"
 #include "support/test_platform.h"
 
 using testing_support::Harness;
@@ -37,7 +37,7 @@ TEST(Startup, StopTestIdlesTheRunControls) {
   p.run.PulseCount = 3;
   p.daq.DemoMode = 1;
   int refreshes = p.plot.RefreshCount;
-  run::StopTest(p, run::AbortedBy(run::Source::Operator));
+  control::StopTest(p, run::AbortedBy(run::Source::Operator));
   EXPECT_FALSE(p.win.Checked(MenuId::mnuRunStart) || p.win.Checked(MenuId::mnuRunEqual));
   EXPECT_EQ(p.win.Button(ui::ButtonId::cmdStart).ForeColor, ui::kBlack);
   EXPECT_FALSE(p.win.Img(ui::ImageId::imgSine).Visible);
@@ -48,7 +48,7 @@ TEST(Startup, StopTestIdlesTheRunControls) {
   p.daq.DemoMode = 0;
   p.daq.SerialWordLow = 300;
   p.daq.SerialWordHigh = 7;
-  run::StopTest(p, run::AbortedBy(run::Source::Operator));
+  control::StopTest(p, run::AbortedBy(run::Source::Operator));
   EXPECT_EQ(p.daq.SerialWordsSent, 1);
   EXPECT_EQ(p.daq.LastSentWordLow, 0);
   EXPECT_EQ(p.daq.LastSentWordHigh, 0);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "run/stop.h"
+#include "control/stop.h"
 #include "app/startup.h"
 #include "control/capture.h"
 #include "daq/acquisition.h"
@@ -178,7 +178,7 @@ TEST_F(SimTest, DriveStaysWithinLimitsWhateverTheSettings) {
     EXPECT_EQ(Q("HighField"), 0);
     h.Press(ui::ButtonId::cmdEqual);  // equalise at the extremes
     h.Advance(3000);
-    run::StopTest(p, run::AbortedBy(run::Source::Operator));
+    control::StopTest(p, run::AbortedBy(run::Source::Operator));
   }
   p.wave.DriveCodes.fill(0);
   p.control.SystemEqualized = 0;

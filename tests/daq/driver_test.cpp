@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/events.h"
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "daq/acquisition.h"
 #include "daq/call_layer.h"
 #include "daq/digital.h"
@@ -530,5 +530,5 @@ TEST_F(DriverTest, AnUnreadableRemotePortStopsThePollingAfterOneBox) {
   EXPECT_FALSE(p.win.Checked(ui::MenuId::mnuInputsRemote));
   h.Advance(1000);  // later polls read nothing and show nothing
   EXPECT_EQ(h.plat.CountBoxes("Error!"), 1);
-  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+  EXPECT_EQ(control::RunStateOf(p), run::Run::Idle);
 }

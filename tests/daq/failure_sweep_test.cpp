@@ -14,7 +14,7 @@
 #include <map>
 #include <tuple>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "control/equalize.h"
 
 using testing_support::SimTest;
@@ -148,7 +148,7 @@ TEST_P(FailureSweep, StopsSafelyAndReportsEachFailureOnce) {
   h.Advance(5000);  // an equalisation armed by Pre-test or Start stays cancelled
   const bool released = Released(fail);
   EXPECT_TRUE(released);
-  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+  EXPECT_EQ(control::RunStateOf(p), run::Run::Idle);
   step("Abort");
 
   h.plat.Answers.push_back(ui::Answer::Yes);

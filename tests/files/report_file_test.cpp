@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "files/run_folder_fixture.h"
 #include "profile/recompute.h"
 #include "support/test_platform.h"

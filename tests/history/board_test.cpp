@@ -7,7 +7,7 @@
 #include <fstream>
 #include <random>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "history/history.h"
 #include "support/daqsim_fixture.h"
 
@@ -83,7 +83,7 @@ TEST_F(SimTest, HistoryKeepsBoardRunsAndTheirBoardErrors) {
   Repetitive(p, 4);
   h.Press(ui::ButtonId::cmdStart);
   h.Advance(3000);
-  ASSERT_EQ(app::RunStateOf(p), app::Run::Idle);
+  ASSERT_EQ(control::RunStateOf(p), run::Run::Idle);
 
   Change({{"DAQSIM_SHAKER_GAIN", "30"}, {"DAQSIM_FAIL", "daqAdcArm:5"}});
   h.Press(ui::ButtonId::cmdStart);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "daq/acquisition.h"
 #include "display/plot.h"
 #include "files/data_file.h"
@@ -40,7 +40,7 @@ class HistoryRun : public ::testing::Test {
     p.Row(row::RepetitionRate) = 1;
   }
   void RunToIdle(double ms = 60000) {
-    for (double t = 0; t < ms && app::RunStateOf(p) != app::Run::Idle; t += 100) h.Advance(100);
+    for (double t = 0; t < ms && control::RunStateOf(p) != run::Run::Idle; t += 100) h.Advance(100);
   }
   // The rows the writer has committed, through a reader of its own.
   history::Store& Db() {
@@ -149,7 +149,7 @@ TEST_F(HistoryRun, UnusableDatabaseGivesOneBoxAndTheRunGoesOn) {
   EXPECT_NE(p.win.Caption.find("HISTORY OFF"), std::string::npos);
   EXPECT_EQ(p.run.PulseCount, 3);
   EXPECT_EQ(h.plat.Boxes.size(), 1u);
-  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+  EXPECT_EQ(control::RunStateOf(p), run::Run::Idle);
 }
 
 TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {

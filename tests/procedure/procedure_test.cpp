@@ -3,7 +3,7 @@
 #include <cmath>
 #include <set>
 
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 #include "history/store.h"
 #include "history/writer.h"
 #include "procedure/procedure_file.h"
@@ -252,7 +252,7 @@ profile = "KRXFileC.001"
   EXPECT_EQ(procedure::ExitStatus(p), 1);
   EXPECT_EQ(p.procedure.Steps[1].Fired, 1);
   EXPECT_FALSE(p.procedure.Steps[2].Ran);
-  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+  EXPECT_EQ(control::RunStateOf(p), run::Run::Idle);
   EXPECT_NE(Summary().find("TRIPPED - "), std::string::npos) << Summary();
   EXPECT_NE(Summary().find("3. Step 3: not run"), std::string::npos) << Summary();
   EXPECT_EQ(procedure::OverallVerdict(p), "TRIPPED");
@@ -271,7 +271,7 @@ profile = "KRXFileC.001"
   EXPECT_EQ(procedure::ExitStatus(p), 1);
   EXPECT_EQ(p.procedure.Steps[0].Fired, 1);
   EXPECT_FALSE(p.procedure.Steps[1].Ran);
-  EXPECT_EQ(app::RunStateOf(p), app::Run::Idle);
+  EXPECT_EQ(control::RunStateOf(p), run::Run::Idle);
   EXPECT_NE(Summary().find("acceptance FAIL - PEAK"), std::string::npos) << Summary();
 }
 
@@ -312,7 +312,7 @@ TEST_F(ProcedureRun, AnAbortBetweenPulsesStopsAtOnceAndTheReportSaysAborted) {
   h.Send(app::Event::Of(app::EventKind::Procedure));
   h.Advance(5000);
   const auto n = fired_.size();
-  ASSERT_EQ(app::RunStateOf(p), app::Run::FullLevel);
+  ASSERT_EQ(control::RunStateOf(p), run::Run::FullLevel);
   h.Key('A');
   EXPECT_TRUE(procedure::Finished(p));
   EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);

@@ -1,10 +1,13 @@
-#include "run/stop.h"
+#include "control/stop.h"
 
 #include "daq/acquisition.h"
 #include "daq/digital.h"
 #include "display/plot.h"
 
-namespace run {
+namespace control {
+
+using run::Stop;
+using run::StopCause;
 
 using ui::MenuId;
 
@@ -20,7 +23,7 @@ void BeginRun(Program& p) {
 }
 
 void EndRunCompleted(Program& p) {
-  if (p.run.Stop.Kind == Stop::None) p.run.Stop = Completed();
+  if (p.run.Stop.Kind == Stop::None) p.run.Stop = run::Completed();
 }
 
 namespace {
@@ -30,11 +33,6 @@ void ClearRunStatus(Program& p) {
   if (s.rfind("EQUALIZING SYSTEM-", 0) == 0) s = kEqualizationStoppedText;
 }
 }  // namespace
-
-void RequestAbort(Program& p, Source from) {
-  if (!p.run.AbortRequested) p.run.AbortFrom = from;
-  p.run.AbortRequested = true;
-}
 
 void StopTest(Program& p, StopCause why) {
   if (why.Kind != Stop::None && !p.run.Stop.CutShort()) p.run.Stop = std::move(why);
@@ -62,4 +60,4 @@ void StopTest(Program& p, StopCause why) {
   }
 }
 
-}  // namespace run
+}  // namespace control

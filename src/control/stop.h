@@ -3,7 +3,9 @@
 #include "program/program.h"
 #include "run/stop_cause.h"
 
-namespace run {
+namespace control {
+
+using run::Run;
 
 Run RunStateOf(const Program& p);
 
@@ -19,9 +21,6 @@ void EndRunCompleted(Program& p);
 // Stops whatever runs: the marks off, an armed equalisation or transient capture cancelled,
 // every open board disarmed and the drive word 0,0. The first cause since the run began is
 // the run's; a later stop (a procedure finishing after a trip) does not overwrite it.
-void StopTest(Program& p, StopCause why);
+void StopTest(Program& p, run::StopCause why);
 
-// Abort arrived while a handler was busy: the first source to ask is the one named.
-void RequestAbort(Program& p, Source from);
-
-}  // namespace run
+}  // namespace control

@@ -1,11 +1,8 @@
-#include "app/sequencer.h"
+#include "sequencer/sequencer.h"
 
 #include <cmath>
 
 #include "analysis/accept_program.h"
-#include "app/menus.h"
-#include "app/remote.h"
-#include "app/startup.h"
 #include "common/rounding.h"
 #include "control/capture.h"
 #include "control/equalize.h"
@@ -16,9 +13,8 @@
 #include "files/data_file.h"
 #include "files/report_file.h"
 #include "print/report_page.h"
-#include "procedure/runner.h"
 
-namespace app {
+namespace sequencer {
 
 using ui::ButtonId;
 using ui::LabelId;
@@ -34,7 +30,7 @@ constexpr int kTransientHousekeepingMs = 10;
 
 // Writes all three Run marks and the button colours together: the run state is the marks.
 void ArmRun(Program& p, Run state) {
-  if (state != Run::Idle && RunStateOf(p) == Run::Idle) run::BeginRun(p);
+  if (state != Run::Idle && RunStateOf(p) == Run::Idle) control::BeginRun(p);
   auto& w = p.win;
   w.Check(MenuId::mnuRunEqual, state == Run::Equalize);
   w.Check(MenuId::mnuRunPretest, state == Run::PreTest);
@@ -64,32 +60,11 @@ void StartPacing(Program& p) {
   p.win.SetTimerEnabled(TimerId::tmrTimer2, true);
 }
 
-// The pacing interval from the repetition period. A period from a file outside the
-// prompt's bounds (0, negative, NaN) would make the timer fire back to back or never.
-int RepetitionIntervalMs(const Program& p) {
-  float seconds = p.Row(row::RepetitionRate);
-  if (!(seconds >= 0.1f)) seconds = 0.1f;
-  if (seconds > 999.0f) seconds = 999.0f;
-  return common::ToInt32(static_cast<double>(seconds) * 1000.0);
-}
-
 bool Equalized(const Program& p) {
   return p.control.SystemEqualized != 0;
 }
 
 }  // namespace
-
-// The other response items keep their marks.
-void ShowControlResponse(Program& p) {
-  auto& w = p.win;
-  w.Check(MenuId::mnuViewResponse, true, 0);
-  if (w.Checked(MenuId::mnuViewResponse, 0)) {
-    w.Check(MenuId::mnuViewTest, false);
-    w.Check(MenuId::mnuViewDrive, false);
-    w.Check(MenuId::mnuViewSRS, false);
-    w.Check(MenuId::mnuViewMaximax, false);
-  }
-}
 
 void EqualizeCommand(Program& p) {
   ArmRun(p, Run::Equalize);
@@ -133,10 +108,10 @@ void PreTestPulse(Program& p) {
   // Key "P" fires this pulse in any run state, so the capture is judged by what it changed.
   const Run before = RunStateOf(p);
   // Outside a run the pulse is a run of its own.
-  if (before == Run::Idle) run::BeginRun(p);
+  if (before == Run::Idle) control::BeginRun(p);
   // A pulse that failed, or a capture that stopped the run, is no response.
   if (!control::CapturePulse(p) || RunStateOf(p) != before) return;
-  ShowControlResponse(p);
+  display::ShowControlResponse(p);
   display::RefreshPlot(p);
   if (CountReached(p) || SingleMode(p)) EndOfRun(p);
 }
@@ -145,7 +120,7 @@ namespace {
 
 void StopOnAcceptanceFail(Program& p) {
   const std::string verdict = analysis::VerdictText(p.accept.Channel1);
-  run::StopTest(p, run::AcceptanceFailOf(analysis::FailingMeasure(p.accept.Channel1)));
+  control::StopTest(p, run::AcceptanceFailOf(analysis::FailingMeasure(p.accept.Channel1)));
   // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show.
   if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);
   p.platform.MessageBox(" " + verdict, ui::Buttons::OK, ui::Icon::None, control::kTripTitle);
@@ -153,7 +128,7 @@ void StopOnAcceptanceFail(Program& p) {
 
 // The rest of a full-level pulse once its response was recorded.
 void AfterFullLevelCapture(Program& p) {
-  ShowControlResponse(p);
+  display::ShowControlResponse(p);
   display::RefreshPlot(p);
   p.control.LastPeakA = p.plot.ResponsePeakA;
   p.control.LastPeakV = p.plot.ResponsePeakV;
@@ -197,7 +172,7 @@ void TransientTick(Program& p) {
 }
 
 void EndOfRun(Program& p) {
-  run::EndRunCompleted(p);
+  control::EndRunCompleted(p);
   ArmRun(p, Run::Idle);
   p.win.SetTimerEnabled(TimerId::tmrTimer2, false);
   if (p.win.Checked(MenuId::mnuTestAutoPrint)) print::PrintReport(p);
@@ -214,48 +189,4 @@ void SpnLevel(Program& p, bool up) {
   if (std::isfinite(next)) p.run.ManualLevel = next;
 }
 
-void TimerTick(Program& p, ui::TimerId id) {
-  switch (id) {
-    case TimerId::tmrTimer1:
-      // A tick that an Abort overtook (its timer already off) fires nothing.
-      if (p.win.GetTimer(TimerId::tmrTimer1).Enabled) control::Equalize(p);
-      break;
-    case TimerId::tmrTimer2:
-      p.win.SetTimerInterval(TimerId::tmrTimer2, RepetitionIntervalMs(p));
-      if (p.win.Checked(MenuId::mnuRunPretest)) PreTestPulse(p);
-      if (p.win.Checked(MenuId::mnuRunStart)) FullLevelPulse(p);
-      break;
-    case TimerId::tmrTimer3:
-      TransientTick(p);
-      if (p.Row(row::RemoteInputs) == 1) PollRemoteInputs(p);
-      if (p.Row(row::SoftwareRemote) == 1) PollControlFile(p);
-      display::HideCursorIfDue(p);
-      break;
-    default:
-      break;
-  }
-}
-
-bool OnRunMenu(Program& p, ui::MenuId id, int) {
-  switch (id) {
-    case MenuId::mnuRunEqual:
-      EqualizeCommand(p);
-      return true;
-    case MenuId::mnuRunPretest:
-      PreTestCommand(p);
-      return true;
-    case MenuId::mnuRunStart:
-      StartCommand(p);
-      return true;
-    case MenuId::mnuRunAbort:
-      run::StopTest(p, run::AbortedBy(run::Source::Operator));
-      return true;
-    case MenuId::mnuRunProcedure:
-      procedure::RunProcedureCommand(p);
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace app
+}  // namespace sequencer

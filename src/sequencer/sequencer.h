@@ -1,12 +1,12 @@
 #pragma once
-// The test sequencer: run commands, pacing timers, pulses and the end of a run.
+// The test sequencer: the run commands, the pulses they pace and the end of a run.
+#include "control/stop.h"
 #include "program/program.h"
-#include "run/stop.h"
 
-namespace app {
+namespace sequencer {
 
+using control::RunStateOf;
 using run::Run;
-using run::RunStateOf;
 
 void EqualizeCommand(Program& p);
 void PreTestCommand(Program& p);
@@ -17,9 +17,6 @@ void FullLevelPulse(Program& p);
 // full-level pulse.
 void TransientTick(Program& p);
 void EndOfRun(Program& p);
-// Channel 1 response becomes the view, as after every pulse.
-void ShowControlResponse(Program& p);
 void SpnLevel(Program& p, bool up);
-void TimerTick(Program& p, ui::TimerId id);
 
-}  // namespace app
+}  // namespace sequencer
