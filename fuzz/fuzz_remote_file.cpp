@@ -30,8 +30,8 @@ const std::string& ScratchFile() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
 
-  app::ControlRecord r;
-  if (app::ParseControlRecord(text, r)) {
+  daq::ControlRecord r;
+  if (daq::ParseControlRecord(text, r)) {
     if (!std::isfinite(r.Command) || !std::isfinite(r.LevelG)) std::abort();
     if (r.Key.size() > size) std::abort();
   }
@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   app::PollControlFile(p);
 
   if (p.run.RemoteLevelOverride == 1.0f &&
-      !(p.run.RemoteLevelG > 0 && p.run.RemoteLevelG <= app::kMaxRemoteLevelG))
+      !(p.run.RemoteLevelG > 0 && p.run.RemoteLevelG <= daq::kMaxRemoteLevelG))
     std::abort();
   if (p.run.DrivePeakCounts < 0 || p.run.DrivePeakCounts > 4000) std::abort();
   return 0;

@@ -5,11 +5,18 @@
 #include "app/remote.h"
 #include "app/startup.h"
 #include "app/timers.h"
-#include "app/wait.h"
 #include "common/error_box.h"
+#include "control/menu.h"
+#include "daq/menu.h"
+#include "daq/remote_abort.h"
+#include "daq/wait.h"
 #include "display/axes.h"
+#include "display/menu.h"
+#include "files/menu.h"
 #include "history/history.h"
+#include "print/menu.h"
 #include "procedure/runner.h"
+#include "profile/menu.h"
 #include "sequencer/sequencer.h"
 
 namespace app {
@@ -128,7 +135,7 @@ template <typename F>
 void Guarded(Program& p, F&& work) {
   try {
     work();
-  } catch (const RunAborted&) {
+  } catch (const daq::RunAborted&) {
     // The work stopped at a wait; the stop itself follows.
   } catch (const common::RunError& err) {
     p.platform.MessageBox(err.Description(), ui::Buttons::OK, ui::Icon::Critical,
@@ -149,7 +156,7 @@ bool HandleEvent(Program& p, const Event& e) {
       run::RequestAbort(p.run, AbortSourceOf(e));
       return true;
     }
-    if (e.Kind == EventKind::Timer && e.Timer == ui::TimerId::tmrTimer3) PollAbortWhileBusy(p);
+    if (e.Kind == EventKind::Timer && e.Timer == ui::TimerId::tmrTimer3) daq::PollAbortWhileBusy(p);
     return false;
   }
   p.run.Busy = true;

@@ -11,6 +11,7 @@
 #include "common/rounding.h"
 #include "common/run_error.h"
 #include "common/text_file.h"
+#include "daq/control_file.h"
 #include "daq/digital.h"
 #include "sequencer/sequencer.h"
 
@@ -26,67 +27,12 @@
 
 namespace app {
 
+using namespace daq;  // the control file and the remote lines
+
 namespace row = profile::row;
 using ui::MenuId;
 
 namespace {
-
-constexpr int kEqualizeLine = 1, kAbortLine = 2, kStartLine = 4, kPreTestLine = 8;
-constexpr int kOverrideBit = 16;
-
-bool FiniteSingle(double v, float& out) {
-  out = static_cast<float>(v);
-  return std::isfinite(out);
-}
-
-// The whole file, if it is an ordinary file of at most kMaxControlFileBytes. Anything
-// else (missing, a directory, a pipe that would block, a device, an oversized file) is
-// no record.
-bool ReadControlFile(const std::string& path, std::string& text) {
-  text.clear();
-#ifdef _WIN32
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return false;
-  std::ifstream f(path, std::ios::binary);
-  if (!f) return false;
-  char buf[kMaxControlFileBytes + 1];
-  f.read(buf, sizeof buf);
-  std::streamsize n = f.gcount();
-  if (n < 0 || static_cast<size_t>(n) > kMaxControlFileBytes) return false;
-  text.assign(buf, static_cast<size_t>(n));
-  return true;
-#else
-  // Non-blocking, so that a pipe put in the file's place cannot stall the timer.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  char buf[kMaxControlFileBytes + 1];
-  size_t got = 0;
-  while (ok && got < sizeof buf) {
-    ssize_t n = ::read(fd, buf + got, sizeof buf - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    got += static_cast<size_t>(n);
-  }
-  ::close(fd);
-  if (!ok || got > kMaxControlFileBytes) return false;
-  text.assign(buf, got);
-  return true;
-#endif
-}
-
-bool WriteControlFile(const std::string& path, const std::string& text) {
-  try {
-    common::WriteFileAtomically(path, text);
-    return true;
-  } catch (const common::RunError&) {
-    return false;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
 
 // Step one of a poll: take the other program's record into the run state and consume it
 // by writing the program's own record over it. `written` is the text left behind.
@@ -122,48 +68,6 @@ bool UsableLevel(float g) {
 }
 
 }  // namespace
-
-bool ParseControlRecord(const std::string& text, ControlRecord& out) {
-  out = ControlRecord{};
-  try {
-    common::TextReader in(text);
-    if (in.Eof()) return false;  // a blank file holds no record
-    if (!FiniteSingle(in.ReadNumber(), out.Command)) return false;
-    if (in.Eof()) return true;
-    out.Key = in.ReadText();
-    out.HasKey = true;
-    if (in.Eof()) return true;
-    if (!FiniteSingle(in.ReadNumber(), out.LevelG)) return false;
-    out.HasLevel = true;
-    return true;
-  } catch (const common::RunError&) {
-    return false;
-  }
-}
-
-std::string ControlRecordText(float levelOverride, float levelG) {
-  common::TextWriter w("");
-  w.WriteLine({common::ShortestFloatText(kOverrideBit * levelOverride), common::Quoted(""),
-               common::ShortestFloatText(levelG)});
-  return w.Content();
-}
-
-std::string ControlFilePathFrom(const char* envValue) {
-  if (envValue && *envValue) return envValue;
-  return kDefaultControlFile;
-}
-
-const std::string& ControlFilePath(Program& p) {
-  std::string& path = p.run.ControlFilePath;
-  if (path.empty()) {
-    path = ControlFilePathFrom(std::getenv(kControlFileEnv));
-    // Fixed for the run, whatever a dialog later does to the working directory.
-    std::error_code ec;
-    auto abs = std::filesystem::absolute(path, ec);
-    if (!ec) path = abs.string();
-  }
-  return path;
-}
 
 void RunRemoteInputs(Program& p, int16_t word) {
   p.run.RemoteInputWord = word;
@@ -217,23 +121,6 @@ void PollControlFile(Program& p) {
       ((c & kOverrideBit) == kOverrideBit && UsableLevel(p.run.RemoteLevelG)) ? 1.0f : 0.0f;
   if (!p.run.RemoteKey.empty()) HandleKey(p, static_cast<unsigned char>(p.run.RemoteKey[0]));
   RewriteOverride(p, written);
-}
-
-void PollAbortWhileBusy(Program& p) {
-  if (p.Row(row::RemoteInputs) == 1 && p.daq.DemoMode != 1.0f && p.Row(row::InterfaceType) == 1) {
-    int16_t word = daq::kRemoteInputsIdle;
-    if (daq::PeekRemoteInputs(p, word) && (word & kAbortLine) == 0)
-      run::RequestAbort(p.run, run::Source::RemoteInput);
-  }
-  if (p.Row(row::SoftwareRemote) == 1) {
-    std::string text;
-    ControlRecord r;
-    if (!ReadControlFile(ControlFilePath(p), text) || !ParseControlRecord(text, r)) return;
-    const float c = r.Command;
-    bool abort = c > -32768.5f && c < 32767.5f && (common::ToInt32(c) & 7) == 2;
-    if (r.HasKey && !r.Key.empty() && (r.Key[0] == 'A' || r.Key[0] == 'a')) abort = true;
-    if (abort) run::RequestAbort(p.run, run::Source::ControlFile);
-  }
 }
 
 void ToggleRemoteInputs(Program& p) {

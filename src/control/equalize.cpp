@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/wait.h"
+#include "daq/wait.h"
 #include "common/number_text.h"
 #include "control/capture.h"
 #include "control/fire_limits.h"
@@ -100,7 +100,7 @@ void Equalize(Program& p) {
       display::UpdateStatusPanel(p);
       return;
     }
-    app::ThrowIfAborted(p);
+    daq::ThrowIfAborted(p);
     ratio = p.run.LevelFactor * testLevel / p.control.ControlPeakG;
     // No response at all (nothing measured) counts as far too little.
     if (std::isnan(ratio)) ratio = INFINITY;

@@ -1,4 +1,4 @@
-#include "app/menus.h"
+#include "control/menu.h"
 
 namespace control {
 bool OnMenu(Program&, ui::MenuId, int) {

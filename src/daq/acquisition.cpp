@@ -4,9 +4,9 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "app/wait.h"
 #include "daq/call_layer.h"
 #include "daq/digital.h"
+#include "daq/wait.h"
 #include "profile/record.h"
 
 namespace daq {
@@ -193,7 +193,7 @@ void WaitForScans(Program& p, int32_t handle, std::initializer_list<int32_t> boa
       DisarmQuietly(p, boards);  // stops what the fire left running
       throw common::RunError(kErrDeviceTimeout, "Device timeout");
     }
-    app::WaitSlice(p, app::kWaitSliceMs);
+    daq::WaitSlice(p, daq::kWaitSliceMs);
   }
 }
 

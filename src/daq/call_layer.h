@@ -5,9 +5,9 @@
 // error 48, whatever DaqRaiseNumber holds.
 #include <string>
 
-#include "program/program.h"
 #include "common/run_error.h"
 #include "daq/driver.h"
+#include "program/program.h"
 
 namespace daq {
 

@@ -1,8 +1,8 @@
 #include "daq/discovery.h"
 
-#include "app/wait.h"
 #include "daq/acquisition.h"
 #include "daq/call_layer.h"
+#include "daq/wait.h"
 #include "display/status_panel.h"
 #include "files/system_settings.h"
 #include "profile/record.h"
@@ -69,7 +69,7 @@ void HardwareStartup(Program& p) {
         ok = FireAndCollect(p);
       else if (ok && code == 2)
         ok = ArmSlaveAndFirePair(p);
-    } catch (const app::RunAborted&) {
+    } catch (const daq::RunAborted&) {
       ok = false;
     }
     if (!ok) DisarmBoards(p);

@@ -1,4 +1,4 @@
-#include "app/menus.h"
+#include "daq/menu.h"
 
 namespace daq {
 bool OnMenu(Program&, ui::MenuId, int) {

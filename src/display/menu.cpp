@@ -1,4 +1,4 @@
-#include "app/menus.h"
+#include "display/menu.h"
 #include "display/axes.h"
 #include "display/draw.h"
 #include "display/plot.h"

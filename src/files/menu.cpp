@@ -1,4 +1,4 @@
-#include "app/menus.h"
+#include "files/menu.h"
 #include "files/calibration.h"
 #include "files/clipboard.h"
 #include "files/data_file.h"

@@ -1,4 +1,4 @@
-#include "app/menus.h"
+#include "print/menu.h"
 #include "print/report_page.h"
 
 namespace print {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "sequencer/sequencer.h"
-#include "app/wait.h"
+#include "daq/wait.h"
 #include "common/number_text.h"
 #include "control/equalize.h"
 #include "print/report_page.h"
@@ -355,7 +355,7 @@ void AfterEvent(Program& p) {
       default:
         break;
     }
-  } catch (const app::RunAborted&) {
+  } catch (const daq::RunAborted&) {
     // An Abort inside the procedure's own work (a pre-test pulse, a board start-up).
     const run::StopCause cause = AbortCause(p);
     p.run.AbortRequested = false;

@@ -1,5 +1,5 @@
 // The Shock Setup menu and the profile items of the File menu.
-#include "app/menus.h"
+#include "profile/menu.h"
 #include "common/number_text.h"
 #include "common/prompt.h"
 #include "daq/acquisition.h"

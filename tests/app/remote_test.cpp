@@ -13,6 +13,7 @@
 #include "support/test_platform.h"
 
 using namespace app;
+using namespace daq;
 using control::RunStateOf;
 using run::Run;
 using namespace sequencer;

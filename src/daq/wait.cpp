@@ -1,8 +1,8 @@
-#include "app/wait.h"
+#include "daq/wait.h"
 
-#include "app/remote.h"
+#include "daq/remote_abort.h"
 
-namespace app {
+namespace daq {
 
 void WaitSlice(Program& p, int ms) {
   p.platform.Pump(ms);
@@ -18,4 +18,4 @@ void ThrowIfAborted(const Program& p) {
   if (p.run.AbortRequested) throw RunAborted{};
 }
 
-}  // namespace app
+}  // namespace daq

@@ -3,7 +3,7 @@
 // window live and let Abort through; every other command waits for the handler to end.
 #include "program/program.h"
 
-namespace app {
+namespace daq {
 
 // Thrown out of a wait once Abort was asked for; the entry point catches it and stops
 // the run as the Abort command does.
@@ -22,4 +22,4 @@ void WaitSlice(Program& p, int ms);
 // Throws RunAborted if Abort was asked for.
 void ThrowIfAborted(const Program& p);
 
-}  // namespace app
+}  // namespace daq
