@@ -735,6 +735,11 @@ DAQX_API int32_t daqAdcTransferStart(int32_t handle) {
 DAQX_API int32_t daqAdcArm(int32_t handle) {
   return OnBoard("daqAdcArm", handle, Args(handle), [&](Board& b) -> int32_t {
     if (b.Entries < 1 || b.Post < 1) return kBadArgument;
+    // Settings made unsound while the board was open: no motion is guessed from them.
+    if (!g.Cfg.Plant.Error.empty()) {
+      LogLine("error: " + g.Cfg.Plant.Error);
+      return kBadArgument;
+    }
     b.Armed = true;
     b.Triggered = b.Complete = b.LevelChecked = false;
     b.Polls = 0;

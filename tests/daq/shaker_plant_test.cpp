@@ -84,9 +84,10 @@ struct Lib {
   }
 };
 
-const char* const kVars[] = {
-    "DAQSIM_PLANT",  "DAQSIM_NOISE",    "DAQSIM_DELAY_US",  "DAQSIM_AMP_HZ", "DAQSIM_FIX_KG",
-    "DAQSIM_FIX_HZ", "DAQSIM_ACCEL_AT", "DAQSIM_STROKE_MM", "DAQSIM_COIL_R", "DAQSIM_BL"};
+const char* const kVars[] = {"DAQSIM_PLANT",    "DAQSIM_NOISE",     "DAQSIM_DELAY_US",
+                             "DAQSIM_AMP_HZ",   "DAQSIM_FIX_KG",    "DAQSIM_FIX_HZ",
+                             "DAQSIM_ACCEL_AT", "DAQSIM_STROKE_MM", "DAQSIM_COIL_R",
+                             "DAQSIM_BL",       "DAQSIM_COIL_L"};
 
 TEST(ShakerPlant, RecordsTheModelsResponseAndRefusesBadSettings) {
   for (const char* v : kVars) unsetenv(v);
@@ -241,6 +242,17 @@ TEST(ShakerPlant, RecordsTheModelsResponseAndRefusesBadSettings) {
     EXPECT_EQ(code, 3) << bad.first;
     EXPECT_NE(log().find(std::string("error: ") + bad.first), std::string::npos) << log();
   }
+  // Made unsound on an open board, they refuse the next acquisition.
+  unsetenv("DAQSIM_PLANT");
+  reset();
+  int32_t h = openBoard("DaqBoard1K0");
+  int32_t chans[1] = {0}, gains[1] = {0}, flags[1] = {0};
+  ASSERT_EQ(setScan(h, chans, gains, flags, 1), 0);
+  ASSERT_EQ(setAcq(h, 0, 0, 64), 0);
+  EXPECT_EQ(adcArm(h), 0);
+  setenv("DAQSIM_COIL_L", "0", 1);
+  lib.Fn<int32_t()>("daqsimReconfigure")();
+  EXPECT_EQ(adcArm(h), 3);
   for (const char* v : kVars) unsetenv(v);
   reset();
   dlclose(lib.h);
