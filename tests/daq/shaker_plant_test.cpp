@@ -76,18 +76,24 @@ cd Sampled(const Shaker& p, double f, double fs, int which) {
   return hold * sum / t;
 }
 
+const char* const kVars[] = {"DAQSIM_PLANT",    "DAQSIM_NOISE",     "DAQSIM_DELAY_US",
+                             "DAQSIM_AMP_HZ",   "DAQSIM_FIX_KG",    "DAQSIM_FIX_HZ",
+                             "DAQSIM_ACCEL_AT", "DAQSIM_STROKE_MM", "DAQSIM_COIL_R",
+                             "DAQSIM_BL",       "DAQSIM_COIL_L"};
+
+// The library and its variables, released however the test ends: later tests expect
+// neither.
 struct Lib {
   void* h = dlopen(KRX8_DAQSIM_PATH, RTLD_NOW | RTLD_LOCAL);
+  ~Lib() {
+    for (const char* v : kVars) unsetenv(v);
+    if (h) dlclose(h);
+  }
   template <typename F>
   F* Fn(const char* name) {
     return reinterpret_cast<F*>(dlsym(h, name));
   }
 };
-
-const char* const kVars[] = {"DAQSIM_PLANT",    "DAQSIM_NOISE",     "DAQSIM_DELAY_US",
-                             "DAQSIM_AMP_HZ",   "DAQSIM_FIX_KG",    "DAQSIM_FIX_HZ",
-                             "DAQSIM_ACCEL_AT", "DAQSIM_STROKE_MM", "DAQSIM_COIL_R",
-                             "DAQSIM_BL",       "DAQSIM_COIL_L"};
 
 TEST(ShakerPlant, RecordsTheModelsResponseAndRefusesBadSettings) {
   for (const char* v : kVars) unsetenv(v);
@@ -253,9 +259,6 @@ TEST(ShakerPlant, RecordsTheModelsResponseAndRefusesBadSettings) {
   setenv("DAQSIM_COIL_L", "0", 1);
   lib.Fn<int32_t()>("daqsimReconfigure")();
   EXPECT_EQ(adcArm(h), 3);
-  for (const char* v : kVars) unsetenv(v);
-  reset();
-  dlclose(lib.h);
 }
 
 }  // namespace
