@@ -109,8 +109,14 @@ void TablePage(const Program& p, ui::Printer& pr, std::size_t step, std::size_t 
 
 std::string OverallVerdict(const Program& p) {
   const auto& st = p.procedure;
-  if (st.End == Ending::Completed) return ExitStatus(p) == 0 ? "PASS" : "FAIL";
-  return EndingText(st.End);
+  if (st.End != Ending::Completed) return EndingText(st.End);
+  // PASS only when every full-level pulse was judged and passed.
+  bool unjudged = false;
+  for (const auto& r : st.Steps) {
+    if (r.Failed > 0) return "FAIL";
+    unjudged |= r.NotJudged > 0;
+  }
+  return unjudged ? "COMPLETED - NOT JUDGED" : "PASS";
 }
 
 std::vector<std::string> SummaryLines(const Program& p) {
@@ -139,7 +145,8 @@ std::vector<std::string> SummaryLines(const Program& p) {
     } else {
       line += FileName(s.Profile) + ", " + Fixed(s.LevelPct, 0) + " %, pulses " +
               std::to_string(r.Fired) + " of " + std::to_string(s.PulsesToFire) + ", PASS " +
-              std::to_string(r.Passed) + ", FAIL " + std::to_string(r.Failed);
+              std::to_string(r.Passed) + ", FAIL " + std::to_string(r.Failed) + ", NOT JUDGED " +
+              std::to_string(r.NotJudged);
       if (r.SystemGain > 0)
         line += ", system gain " + Fixed(r.SystemGain, 2) + " G/V" +
                 (r.Equalized ? " (equalised)" : "");

@@ -11,6 +11,7 @@
 #include "control/equalize.h"
 #include "print/report_page.h"
 #include "procedure/adapters.h"
+#include "procedure/plan.h"
 #include "procedure/report.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
@@ -24,9 +25,6 @@ using app::Run;
 namespace {
 
 constexpr const char* kTitle = "KRX-8 Procedure";
-// The acceptance's own "stop the run on a FAIL" row; a step that goes on after a FAIL clears
-// it in memory so that the profile's setting does not stop it (the runner makes the stop).
-constexpr int kAcceptStopOnFailRow = 148;
 
 State& S(Program& p) {
   return p.procedure;
@@ -105,17 +103,7 @@ bool OpenStepProfile(Program& p, const Step& s) {
   if (!profile::ReadProfile(p, s.Profile)) return false;
   if (!s.Waveshape.empty() && !profile::ReadCustomShape(p, s.Waveshape)) return false;
   profile::ApplyOpenedProfile(p);
-  // The same bounds as the prompts, again: the profile may have changed since the check.
-  const double amplitude = p.Row(row::PulseAmplitude) * s.LevelPct / 100.0;
-  p.Row(row::PulseAmplitude) =
-      static_cast<float>(std::clamp(amplitude, kMinAmplitudeG, kMaxAmplitudeG));
-  if (s.Polar != Polarity::Profile)
-    p.Row(row::Polarity) = s.Polar == Polarity::Negative ? 2.0f : 1.0f;
-  if (!s.StopOnFail) p.Row(kAcceptStopOnFailRow) = 0;
-  p.Row(row::RepetitionMode) = 2;
-  p.Row(row::TotalPulses) = static_cast<float>(std::clamp(s.PulsesToFire, kMinPulses, kMaxPulses));
-  p.Row(row::RepetitionRate) =
-      static_cast<float>(std::clamp(s.PeriodToUse, kMinPeriodS, kMaxPeriodS));
+  ApplyStepOverrides(p, s);
   profile::RecomputeProfile(p);
   return p.wave.DriveSynthesized;
 }
@@ -237,10 +225,12 @@ void WhileRunning(Program& p) {
     st.CapturesSeen = p.control.Captures;
     PulseRow row = MakeRow(p, false);
     ++r.Fired;
-    if (row.Verdict.Judged && !row.Verdict.Pass)
-      ++r.Failed;
-    else
+    if (!row.Verdict.Judged)
+      ++r.NotJudged;
+    else if (row.Verdict.Pass)
       ++r.Passed;
+    else
+      ++r.Failed;
     r.Pulses.push_back(row);
     KeepPage(p, r.Page);
     SetStatus(p, StatusText(p));
@@ -296,8 +286,16 @@ bool Begin(Program& p, Procedure proc) {
         ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
     return false;
   }
+  std::string why;
+  if (!KeepEarlierReport(proc.Report, why)) {
+    p.platform.MessageBox("The procedure was not started; nothing was driven.\r\n" + why,
+                          ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
+    return false;
+  }
   st = State{};
   st.Proc = std::move(proc);
+  // The steps' levels are the plan's: no remote level stands in for them.
+  p.run.RemoteLevelOverride = 0;
   st.Steps.resize(st.Proc.Steps.size());
   for (std::size_t i = 0; i < st.Steps.size(); ++i)
     st.Steps[i].Pulses.reserve(static_cast<std::size_t>(st.Proc.Steps[i].PulsesToFire) + 1);
@@ -314,6 +312,7 @@ bool Begin(Program& p, Procedure proc) {
                                         : "board driver libdaqx.so";
   std::error_code ec;
   st.WorkFolder = std::filesystem::current_path(ec).string();
+  if (ec) st.WorkFolder = "(unknown: " + ec.message() + ")";
   st.At = Phase::NextStep;
   return true;
 }
@@ -400,6 +399,18 @@ bool BeginFile(Program& p, const std::string& name) {
     p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
     return false;
   }
+  // The operator sees what will be fired before anything is.
+  constexpr std::size_t kShownLines = 40;
+  std::string plan = "Run the procedure \"" + proc.Title + "\"?\r\n";
+  const auto lines = PlanLines(proc);
+  for (std::size_t i = 0; i < lines.size() && i < kShownLines; ++i) plan += "\r\n" + lines[i];
+  if (lines.size() > kShownLines)
+    plan += "\r\n... " + std::to_string(lines.size() - kShownLines) + " more steps";
+  for (const auto& w : proc.Warnings) plan += "\r\n\r\nWarning: " + w;
+  plan += "\r\n\r\nReport: " + proc.Report;
+  if (p.platform.MessageBox(plan, ui::Buttons::YesNo, ui::Icon::Question, kTitle) !=
+      ui::Answer::Yes)
+    return false;
   return Begin(p, std::move(proc));
 }
 

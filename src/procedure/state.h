@@ -35,7 +35,7 @@ struct PulseRow {
 struct StepResult {
   bool Ran = false;
   int Fired = 0;  // full-level pulses
-  int Passed = 0, Failed = 0;
+  int Passed = 0, Failed = 0, NotJudged = 0;
   bool Equalized = false;
   float SystemGain = 0;  // G per volt, after its equalisation
   std::string Ended;     // how the step ended, for the report

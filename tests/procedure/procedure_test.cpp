@@ -220,7 +220,9 @@ pulses = 1
   EXPECT_EQ(h.plat.PdfPaths, std::vector<std::string>{dir_ / "test.pdf"});
   EXPECT_EQ(Pdf().NewPages, 6);
   EXPECT_EQ(Pdf().Docs, 1);
-  EXPECT_EQ(procedure::OverallVerdict(p), "PASS");
+  // Acceptance is off in these profiles: nobody judged a pulse.
+  EXPECT_EQ(procedure::OverallVerdict(p), "COMPLETED - NOT JUDGED");
+  EXPECT_NE(Summary().find("PASS 0, FAIL 0, NOT JUDGED 3"), std::string::npos) << Summary();
   EXPECT_NE(Summary().find("3. Y half: KRXFileC.002, 50 %, pulses 1 of 1"), std::string::npos)
       << Summary();
   EXPECT_EQ(p.win.Lbl(ui::LabelId::lblStatus).Caption, "PROCEDURE COMPLETED");
