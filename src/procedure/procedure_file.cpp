@@ -353,12 +353,6 @@ void CheckStep(Checker& c, const toml::table& t, const std::string& folder, int 
             "missing: the profile has a custom shape, so the step names its waveshape file");
     fireable = false;
   }
-  if (p.Row(row::ControlMode) == 2) {
-    c.Error(profileLine, prefix + "profile",
-            "the profile is in the Transient Capture control mode; a procedure fires in the "
-            "Automatic or Manual mode");
-    fireable = false;
-  }
   const double amplitude = p.Row(row::PulseAmplitude) * s.LevelPct / 100.0;
   if (!(amplitude >= kMinAmplitudeG && amplitude <= kMaxAmplitudeG)) {
     std::ostringstream m;
@@ -563,7 +557,7 @@ std::string KeptReportName(const std::string& report) {
     for (int n = 1; n <= 9999; ++n) {
       const std::string name = base + "." + std::to_string(n) + ext;
       std::error_code ec;
-      if (!fs::exists(fs::symlink_status(name, ec)) && !ec) return name;
+      if (fs::symlink_status(name, ec).type() == fs::file_type::not_found) return name;
     }
   } catch (const std::exception&) {
   }

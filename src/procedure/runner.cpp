@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "app/sequencer.h"
@@ -9,6 +10,7 @@
 #include "app/wait.h"
 #include "common/number_text.h"
 #include "control/equalize.h"
+#include "display/status_panel.h"
 #include "print/report_page.h"
 #include "procedure/adapters.h"
 #include "procedure/plan.h"
@@ -60,8 +62,13 @@ void Finish(Program& p, Ending end, const std::string& why) {
     s.Steps[s.StepIndex].Ended = why.empty() ? EndingText(end) : why;
   s.Finished = Now(p);
   // Whatever ended it, nothing goes on playing (the end of the program has seen to that).
-  if (!p.run.Ended && (app::RunStateOf(p) != Run::Idle || end != Ending::Completed))
+  if (!p.run.Ended && (app::RunStateOf(p) != Run::Idle || end != Ending::Completed)) {
+    // The stop releases the drive; the shock counter keeps the pulses fired.
+    const int32_t fired = p.run.PulseCount;
     app::StopTest(p);
+    p.run.PulseCount = fired;
+    display::UpdateStatusPanel(p);
+  }
   MarkHistory(p, "", "");
   SetStatus(p, std::string("PROCEDURE ") + EndingText(end) + (why.empty() ? "" : " - " + why));
   WriteReport(p);
@@ -305,6 +312,7 @@ bool Begin(Program& p, Procedure proc) {
   if (st.Pdf) st.Pdf->SetIntSetting(print::kPageLayout);
   for (auto& r : st.Steps) r.Page.MeasureWith(st.Pdf.get());
   st.Started = Now(p);
+  st.Zone = LocalZoneText(std::time(nullptr));
   const char* library = std::getenv("KRX8_DAQX_LIBRARY");
   st.Mode = p.daq.DemoMode == 1.0f      ? "demo mode"
             : !p.daq.DriverPath.empty() ? "board driver " + p.daq.DriverPath

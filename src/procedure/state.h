@@ -63,6 +63,7 @@ struct State {
   Ending End = Ending::Running;
   std::string EndText;  // the trip, the board error, the failing measure
   std::string Started, Finished;
+  std::string Zone;                  // the zone Started, Finished and the pulse times are in
   std::string Mode;                  // "demo" or the driver's file
   std::string WorkFolder;            // the folder relative names refer to
   std::unique_ptr<ui::Printer> Pdf;  // the report's own document
