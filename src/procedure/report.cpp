@@ -112,18 +112,19 @@ void SummaryPages(const Program& p, ui::Printer& pr) {
   pr.SetFontSize(9);
   for (const auto& l : SummaryLines(p)) {
     const auto parts = Wrapped(pr, l, width - kIndent * pr.PageWidth());
+    // A wrapped line stays on one page.
+    if (y + kWrapStep * static_cast<double>(parts.size() - 1) > bottom) {
+      pr.NewPage();
+      page.Frame();
+      pr.SetFontSize(10);
+      const std::string head =
+          "Summary, continued (page " + std::to_string(++sheet) + ") - " + st.Proc.Title;
+      page.Text(kLeft, 0.05, Wrapped(pr, head, width).front(), 10);
+      pr.SetFontSize(9);
+      y = 0.1;
+      bottom = 0.93;
+    }
     for (std::size_t k = 0; k < parts.size(); ++k) {
-      if (y > bottom) {
-        pr.NewPage();
-        page.Frame();
-        pr.SetFontSize(10);
-        const std::string head =
-            "Summary, continued (page " + std::to_string(++sheet) + ") - " + st.Proc.Title;
-        page.Text(kLeft, 0.05, Wrapped(pr, head, width).front(), 10);
-        pr.SetFontSize(9);
-        y = 0.1;
-        bottom = 0.93;
-      }
       // A wrapped line goes on indented.
       page.Text(k == 0 ? kLeft : kLeft + kIndent, y, parts[k], 9);
       y += k + 1 < parts.size() ? kWrapStep : kLineStep;
