@@ -16,6 +16,7 @@
 #include "analysis/accept_settings.h"
 #include "app/program.h"
 #include "control/fire_limits.h"
+#include "control/trips.h"
 #include "display/plot.h"
 #include "profile/kinematics.h"
 #include "profile/profile_file.h"
@@ -216,10 +217,12 @@ StepPlan PlanOf(Program& p, const Step& s, profile::ExceededLimit& exceeded) {
   plan.LimitA = p.Row(row::LimitA);
   plan.LimitV = p.Row(row::LimitV);
   plan.LimitD = p.Row(row::LimitD);
-  exceeded = profile::FirstExceededLimit(p, profile::ReferencePeaksAt(p, plan.LevelG));
-  // The guard the pulse itself meets; it agrees with the look above by construction.
-  if (!control::PulseWithinLimits(p) && exceeded == profile::ExceededLimit::None)
-    exceeded = profile::ExceededLimit::Acceleration;
+  // The guard every pulse meets, on this step's own program: a refusal names the limit.
+  exceeded = profile::ExceededLimit::None;
+  if (!control::PulseWithinLimits(p))
+    exceeded = p.control.TripCode == control::trip::LimitD   ? profile::ExceededLimit::Displacement
+               : p.control.TripCode == control::trip::LimitV ? profile::ExceededLimit::Velocity
+                                                             : profile::ExceededLimit::Acceleration;
   return plan;
 }
 

@@ -408,12 +408,14 @@ bool BeginFile(Program& p, const std::string& name) {
     return false;
   }
   // The operator sees what will be fired before anything is.
-  constexpr std::size_t kShownLines = 40;
+  // A box taller than the screen would hide its buttons; --check lists every step.
+  constexpr std::size_t kShownLines = 15;
   std::string plan = "Run the procedure \"" + proc.Title + "\"?\r\n";
   const auto lines = PlanLines(proc);
   for (std::size_t i = 0; i < lines.size() && i < kShownLines; ++i) plan += "\r\n" + lines[i];
   if (lines.size() > kShownLines)
-    plan += "\r\n... " + std::to_string(lines.size() - kShownLines) + " more steps";
+    plan += "\r\n... and " + std::to_string(lines.size() - kShownLines) +
+            " more steps (krx8 --procedure FILE --check lists them all)";
   for (const auto& w : proc.Warnings) plan += "\r\n\r\nWarning: " + w;
   plan += "\r\n\r\nReport: " + proc.Report;
   if (p.platform.MessageBox(plan, ui::Buttons::YesNo, ui::Icon::Question, kTitle) !=
