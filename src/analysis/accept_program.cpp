@@ -115,9 +115,11 @@ bool AcceptPulse(Program& p) {
   if (a.Channel1.verdict == Verdict::Pass || !StopOnFail(p) || app::RunStateOf(p) == app::Run::Idle)
     return true;
   a.StoppedRun = true;
+  // The shock counter goes on counting the pulse that was fired, as at the end of a run.
+  const int32_t fired = p.run.PulseCount;
   app::StopTest(p);
-  // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show.
-  if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);
+  p.run.PulseCount = fired;
+  display::UpdateStatusPanel(p);
   p.platform.MessageBox(" " + VerdictText(a.Channel1), ui::Buttons::OK, ui::Icon::None,
                         control::kTripTitle);
   return false;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "app/keys.h"
+#include "app/lockout.h"
 #include "app/sequencer.h"
 #include "app/startup.h"
 #include "common/number_text.h"
@@ -167,10 +168,12 @@ const std::string& ControlFilePath(Program& p) {
 
 void RunRemoteInputs(Program& p, int16_t word) {
   p.run.RemoteInputWord = word;
-  if ((word & kEqualizeLine) == 0) EqualizeCommand(p);
+  // During a procedure only the Abort line acts.
+  const bool commands = !LockedOut(p);
+  if (commands && (word & kEqualizeLine) == 0) EqualizeCommand(p);
   if ((word & kAbortLine) == 0) StopTest(p);
-  if ((word & kStartLine) == 0) StartCommand(p);
-  if ((word & kPreTestLine) == 0) PreTestCommand(p);
+  if (commands && (word & kStartLine) == 0) StartCommand(p);
+  if (commands && (word & kPreTestLine) == 0) PreTestCommand(p);
 }
 
 void PollRemoteInputs(Program& p) {
@@ -196,7 +199,9 @@ void PollControlFile(Program& p) {
   const float command = p.run.RemoteCommand;
   if (!(command > -32768.5f && command < 32767.5f)) return;
   const int c = common::ToInt32(command);
-  switch (c & 7) {
+  // During a procedure only Abort acts, and the level stays the procedure's.
+  const bool locked = LockedOut(p);
+  switch (locked && (c & 7) != 2 ? 0 : c & 7) {
     case 1:
       EqualizeCommand(p);
       break;
@@ -214,7 +219,8 @@ void PollControlFile(Program& p) {
   }
   // The override takes only a level the operator could have entered.
   p.run.RemoteLevelOverride =
-      ((c & kOverrideBit) == kOverrideBit && UsableLevel(p.run.RemoteLevelG)) ? 1.0f : 0.0f;
+      (!locked && (c & kOverrideBit) == kOverrideBit && UsableLevel(p.run.RemoteLevelG)) ? 1.0f
+                                                                                         : 0.0f;
   if (!p.run.RemoteKey.empty()) HandleKey(p, static_cast<unsigned char>(p.run.RemoteKey[0]));
   RewriteOverride(p, written);
 }
