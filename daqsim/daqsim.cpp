@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "plant.h"
+
 #define DAQX_API extern "C" __attribute__((visibility("default")))
 
 extern "C" typedef void (*DaqErrorHandlerFn)(int32_t handle, int32_t code);
@@ -78,6 +80,7 @@ struct Config {
   std::vector<Failure> Fails;
   std::vector<int32_t> PortC;
   std::string LogPath;
+  daqsim::PlantConfig Plant;
 };
 
 struct Dac {
@@ -88,6 +91,8 @@ struct Dac {
   std::vector<uint16_t> Played;
   std::vector<double> Accel;  // the shaker's answer to Played, built at first use
   bool AccelValid = false;
+  daqsim::PlantRun Run;  // the physical plant's answer, extended as scans are asked for
+  double RunRate = 0;
 };
 
 struct Board {
@@ -113,6 +118,8 @@ struct Board {
   int32_t WordsLatched = 0, ShortWords = 0, CurrentSources = 0;
   int32_t Pulses = 0, MinCode = -1, MaxCode = -1;
   size_t PortCIndex = 0;
+  // The physical plant over the last acquisition's scans.
+  double TravelMm = 0, PeakVelocity = 0, PeakCurrent = 0, PeakAmpVolts = 0;
 };
 
 struct Sim {
@@ -125,6 +132,8 @@ struct Sim {
   std::string Log;
   FILE* LogFile = nullptr;
   uint32_t Rng = 1;
+  daqsim::Discrete Disc;  // the plant at DiscRate scans per second
+  double DiscRate = 0;
   ~Sim() {
     if (LogFile) fclose(LogFile);
   }
@@ -218,6 +227,8 @@ void Configure(bool keepBoards) {
     for (const auto& it : Split(pc, ','))
       c.PortC.push_back(static_cast<int32_t>(std::strtol(it.c_str(), nullptr, 0)));
   if (const char* l = Env("DAQSIM_LOG")) c.LogPath = l;
+  c.Plant = daqsim::ReadPlantConfig();
+  g.DiscRate = 0;
 
   if (g.LogFile) fclose(g.LogFile);
   g.LogFile = nullptr;
@@ -258,8 +269,7 @@ double WallSeconds() {
   return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
 }
 
-void Note(const char* name, const std::string& args, int32_t rc) {
-  std::string line = std::string(name) + "(" + args + ") = " + Num(rc);
+void LogLine(std::string line) {
   if (g.Cfg.Realtime) {
     char stamp[40];
     std::snprintf(stamp, sizeof stamp, " @%.6f", WallSeconds());
@@ -271,6 +281,10 @@ void Note(const char* name, const std::string& args, int32_t rc) {
     std::fputs(line.c_str(), g.LogFile);
     std::fflush(g.LogFile);
   }
+}
+
+void Note(const char* name, const std::string& args, int32_t rc) {
+  LogLine(std::string(name) + "(" + args + ") = " + Num(rc));
 }
 
 template <typename... A>
@@ -335,8 +349,51 @@ double Gaussish() {
   return (Uniform() + Uniform() + Uniform() + Uniform() - 2.0) * 1.7320508;
 }
 
-// Shaker acceleration in G at scan t of the master's input clock.
-double AccelAt(long t) {
+bool Physical() {
+  return g.Cfg.Plant.Kind != daqsim::PlantKind::Ideal;
+}
+
+// The physical plant at scan t of the master's input clock, from rest at scan 0.
+daqsim::PlantSample PlantAt(long t) {
+  Board& m = g.B[0];
+  Dac& d = m.Out[0];
+  if (!d.Playing || d.Played.empty() || t < 0) return {};
+  double rate = m.Freq > 0 ? m.Freq : d.Freq > 0 ? d.Freq : 5120;
+  if (!d.AccelValid || d.RunRate != rate) {
+    if (g.DiscRate != rate) {
+      g.Disc = daqsim::Discretise(g.Cfg.Plant.P, rate);
+      g.DiscRate = rate;
+    }
+    // The drive on the scan grid: with its own clock, each update moves to the scan at or
+    // before it.
+    double perScan =
+        d.ClockSource != 2 && m.Freq > 0 && d.Freq > 0 ? static_cast<double>(d.Freq) / m.Freq : 1.0;
+    size_t n = d.Played.size();
+    size_t scans = perScan == 1.0 ? n : static_cast<size_t>(std::ceil(n / perScan));
+    d.Run = daqsim::PlantRun{};
+    d.Run.Q.resize(scans);
+    double clip = g.Cfg.Plant.P.ClipV;
+    for (size_t j = 0; j < scans; ++j) {
+      size_t i = perScan == 1.0 ? j : static_cast<size_t>(std::floor(j * perScan));
+      if (i >= n) i = n - 1;
+      // The amplifier inverts: a code below the middle drives the table up.
+      double q = -(d.Played[i] - 32768.0) / 32768.0 * m.DriveLevel / 400.0;
+      d.Run.Q[j] = clip > 0 ? clip * std::tanh(q / clip) : q;
+    }
+    d.RunRate = rate;
+    d.AccelValid = true;
+  }
+  if (static_cast<long>(d.Run.Out.size()) <= t) daqsim::Extend(g.Disc, d.Run, t);
+  return d.Run.Out[t];
+}
+
+// Shaker acceleration in G at scan t of the master's input clock; the physical plant's at
+// the table or at the fixture mass.
+double AccelAt(long t, bool atFixture = false) {
+  if (Physical()) {
+    daqsim::PlantSample s = PlantAt(t);
+    return atFixture ? s.AccelFixG : s.AccelTableG;
+  }
   const Board& m = g.B[0];
   const Dac& d = m.Out[0];
   if (!d.Playing || d.Played.empty() || t < 0) return 0;
@@ -368,16 +425,50 @@ bool CurrentOn(const Board& b, int chan) {
   return !g.Cfg.RequireCurrent || ((b.CurrentSources >> chan) & 1);
 }
 
+// Peaks of the plant's motion over the board's record; a travel beyond the stroke is
+// logged, as a real shaker would hit its stops.
+void NotePlantPeaks(Board& b) {
+  double lo = 0, hi = 0, v = 0, i = 0, amp = 0;
+  for (long s = 0; s < b.Post; ++s) {
+    daqsim::PlantSample p = PlantAt(s + b.Offset);
+    if (s == 0 || p.TableM < lo) lo = p.TableM;
+    if (s == 0 || p.TableM > hi) hi = p.TableM;
+    v = std::fmax(v, std::fabs(p.TableMs));
+    i = std::fmax(i, std::fabs(p.CoilA));
+    amp = std::fmax(amp, std::fabs(p.AmpV));
+  }
+  b.TravelMm = (hi - lo) * 1000;
+  b.PeakVelocity = v;
+  b.PeakCurrent = i;
+  b.PeakAmpVolts = amp;
+  if (b.TravelMm > g.Cfg.Plant.StrokeMm) {
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "warning: %s table travel %.1f mm peak-to-peak beyond the %.1f mm stroke",
+                  kNames[Index(&b)], b.TravelMm, g.Cfg.Plant.StrokeMm);
+    LogLine(line);
+  }
+}
+
 void Synthesize(Board& b) {
   int bi = Index(&b);
+  bool physical = Physical();
   b.Record.assign(static_cast<size_t>(b.Post) * b.Entries, 0);
   for (long s = 0; s < b.Post; ++s) {
-    double a = AccelAt(s + b.Offset);
+    double a = 0, aFix = 0;
+    if (physical) {
+      daqsim::PlantSample p = PlantAt(s + b.Offset);
+      a = p.AccelTableG;
+      aFix = p.AccelFixG;
+    } else {
+      a = AccelAt(s + b.Offset);
+    }
     for (int e = 0; e < b.Entries; ++e) {
       int chan = b.Chans[e] & 7;
+      double at = physical && g.Cfg.Plant.AtFixture[bi * 8 + chan] ? aFix : a;
       double sens = g.Cfg.Sens[bi * 8 + chan];
       double perG = sens * 13.108 * std::ldexp(1.0, b.Gains[e] & 7);
-      double counts = (CurrentOn(b, chan) ? a * perG : 0) + g.Cfg.Noise * perG * Gaussish();
+      double counts = (CurrentOn(b, chan) ? at * perG : 0) + g.Cfg.Noise * perG * Gaussish();
       counts = std::round(counts);
       if (counts > 32767) counts = 32767;
       if (counts < -32768) counts = -32768;
@@ -388,6 +479,7 @@ void Synthesize(Board& b) {
     long scans = b.XferScans < b.Post ? b.XferScans : b.Post;
     std::memcpy(b.Xfer, b.Record.data(), sizeof(int16_t) * scans * b.Entries);
   }
+  if (physical) NotePlantPeaks(b);
   b.Complete = true;
 }
 
@@ -399,9 +491,10 @@ void CheckLevel(Board& b) {
   int bi = Index(&b);
   double perV = g.Cfg.Sens[bi * 8 + (b.StartChan & 7)] * 0.001 * std::ldexp(1.0, b.StartGain & 7);
   long span = static_cast<long>(g.B[0].Out[0].Played.size()) + b.Post;
+  bool atFixture = g.Cfg.Plant.AtFixture[bi * 8 + (b.StartChan & 7)];
   bool primed = false;
   for (long t = 0; t < span; ++t) {
-    double v = AccelAt(t + b.Offset) * perV;
+    double v = AccelAt(t + b.Offset, atFixture) * perV;
     bool beyond = b.StartSense == 0 ? v >= b.Level : v <= b.Level;
     bool clear = b.StartSense == 0 ? v < b.Level - b.Hyst : v > b.Level + b.Hyst;
     if (clear) primed = true;
@@ -481,6 +574,10 @@ DAQX_API double daqsimQuery(const char* key, int32_t board) {
   if (k == "DacPlaying") return b.Out[0].Playing;
   if (k == "Gain0") return b.Gains[0];
   if (k == "Gain7") return b.Gains[7];
+  if (k == "TableTravel") return b.TravelMm;
+  if (k == "TableVelocity") return b.PeakVelocity;
+  if (k == "CoilCurrent") return b.PeakCurrent;
+  if (k == "AmpVolts") return b.PeakAmpVolts;
   return -1;
 }
 
@@ -511,6 +608,10 @@ DAQX_API int32_t daqOpen(const char* name) {
   std::string n = name ? name : "";
   int32_t rc = Injected("daqOpen");
   int32_t handle = -1;
+  if (rc == kOk && !g.Cfg.Plant.Error.empty()) {
+    rc = kBadArgument;
+    LogLine("error: " + g.Cfg.Plant.Error);
+  }
   if (rc == kOk) {
     rc = kNotFound;
     for (int i = 0; i < kBoards; ++i)
@@ -634,6 +735,11 @@ DAQX_API int32_t daqAdcTransferStart(int32_t handle) {
 DAQX_API int32_t daqAdcArm(int32_t handle) {
   return OnBoard("daqAdcArm", handle, Args(handle), [&](Board& b) -> int32_t {
     if (b.Entries < 1 || b.Post < 1) return kBadArgument;
+    // Settings made unsound while the board was open: no motion is guessed from them.
+    if (!g.Cfg.Plant.Error.empty()) {
+      LogLine("error: " + g.Cfg.Plant.Error);
+      return kBadArgument;
+    }
     b.Armed = true;
     b.Triggered = b.Complete = b.LevelChecked = false;
     b.Polls = 0;

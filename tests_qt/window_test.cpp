@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "common/number_text.h"
+#include "procedure/runner.h"
 #include "qt/main_window.h"
 #include "qt/qt_canvas.h"
 #include "qt/qt_platform.h"
@@ -271,4 +272,34 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
+}
+
+// While a procedure runs the window shows its commands disabled, and closing it asks as
+// File > Exit does: No keeps it open and running, Yes ends the procedure and the program.
+TEST_F(QtFixture, DuringAProcedureCommandsAreDisabledAndClosingAsks) {
+  prog.daq.DemoMode = 1;
+  prog.procedure.Proc.Steps.resize(1);
+  prog.procedure.Steps.resize(1);
+  prog.procedure.At = procedure::Phase::Running;
+  prog.win.Check(ui::MenuId::mnuRunStart, true);
+  prog.win.Shown = true;
+  win.Forward(app::Event::MenuClick(ui::MenuId::mnuViewRefresh));
+  ASSERT_TRUE(win.isVisible());
+  EXPECT_FALSE(win.findChild<QPushButton*>("cmdStart")->isEnabled());
+  EXPECT_FALSE(win.FindControl("SpnLevel")->isEnabled());
+  EXPECT_TRUE(win.FindControl("spnXaxis")->isEnabled());
+  EXPECT_FALSE(win.ActionFor(ui::MenuId::mnuRunStart)->isEnabled());
+  EXPECT_TRUE(win.ActionFor(ui::MenuId::mnuRunAbort)->isEnabled());
+
+  plat.Answers = {ui::Answer::No};
+  win.close();
+  ASSERT_EQ(plat.Boxes.size(), 1u);
+  EXPECT_EQ(plat.Boxes[0].Text, "Exit VAV Program?");
+  EXPECT_TRUE(win.isVisible());
+  EXPECT_FALSE(prog.run.Ended);
+  EXPECT_TRUE(procedure::Active(prog));
+  plat.Answers = {ui::Answer::Yes};
+  win.close();
+  EXPECT_TRUE(prog.run.Ended);
+  EXPECT_EQ(prog.procedure.End, procedure::Ending::Aborted);
 }

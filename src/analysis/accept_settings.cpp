@@ -1,5 +1,6 @@
 #include "analysis/accept_settings.h"
 
+#include <cmath>
 #include <iterator>
 #include <vector>
 
@@ -74,6 +75,16 @@ std::string FirstRefusal(const std::vector<ui::FormField>& f, double (&values)[k
 }
 
 }  // namespace
+
+std::string ToleranceOutOfBounds(const Program& p) {
+  for (const auto& n : kNumbers) {
+    const float v = p.Row(n.Row);
+    // As TolerancesOf reads them: 0 or no number is the default.
+    if (v == 0 || !std::isfinite(v) || (v >= n.Low && v <= n.High)) continue;
+    return std::string(n.Caption) + " is " + Plain(v) + "; the Number must be between " + n.Range;
+  }
+  return "";
+}
 
 void AskTolerances(Program& p) {
   std::vector<ui::FormField> f = FieldsInForce(p);

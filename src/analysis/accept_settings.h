@@ -11,4 +11,8 @@ inline constexpr const char* kToleranceTitle = "Pulse Acceptance Tolerances";
 // what was typed) and all are stored together. Cancel changes nothing.
 void AskTolerances(Program& p);
 
+// The first tolerance setting of the record that the dialog would refuse, as its refusal
+// names it ("" when all are within their ranges). 0 stands for the program's default.
+std::string ToleranceOutOfBounds(const Program& p);
+
 }  // namespace analysis

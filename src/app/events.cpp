@@ -1,6 +1,7 @@
 #include "app/events.h"
 
 #include "app/keys.h"
+#include "app/lockout.h"
 #include "app/menus.h"
 #include "app/remote.h"
 #include "app/startup.h"
@@ -52,6 +53,8 @@ void DispatchMenu(Program& p, ui::MenuId id, int index) {
 }
 
 void Dispatch(Program& p, const Event& e) {
+  // Only the procedure fires while it runs.
+  if (EventRefused(p, e)) return;
   switch (e.Kind) {
     case EventKind::SplashDone:
       MainInitialize(p);
@@ -175,6 +178,7 @@ bool HandleEvent(Program& p, const Event& e) {
   // A running procedure takes its next step once the event's own work is done, as an
   // operator at the window would; the history then sees what the event and the step did.
   if (procedure::Active(p)) Guarded(p, [&] { procedure::AfterEvent(p); });
+  ShowLockOut(p);
   history::AfterEvent(p, {e.Kind == EventKind::Unload});
   return true;
 }

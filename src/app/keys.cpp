@@ -3,6 +3,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/lockout.h"
 #include "app/startup.h"
 #include "control/equalize.h"
 #include "display/axes.h"
@@ -22,6 +23,8 @@ void ShowOrigin(Program& p) {
 }  // namespace
 
 void HandleKey(Program& p, int key) {
+  // From the window or the control file alike: only the procedure fires while it runs.
+  if (LockedOut(p) && KeyRefused(key)) return;
   // The zoom keys go by case; the rest are tested upper-cased.
   switch (key) {
     case 'X':

@@ -21,6 +21,7 @@ enum class Opt {
   Q,
   Procedure,
   Headless,
+  Check,
   History,
   Pulse,
   Db,
@@ -68,7 +69,13 @@ constexpr OptionDoc kOptions[] = {
     {Opt::Headless, "--headless", nullptr, nullptr,
      "With --procedure: run without a window, on the board driver (or demo mode), printing one "
      "line per pulse on standard error; a pause prints its text and waits for a line on "
-     "standard input. SIGINT and SIGTERM abort the run."},
+     "standard input (Enter or c continues, a aborts). SIGINT and SIGTERM abort the run."},
+    {Opt::Check, "--check", nullptr, nullptr,
+     "With --procedure: check the whole procedure as a run would, then print its plan, one "
+     "line per step (profile, shape, duration, polarity, level in % and G, pulses and period, "
+     "pre-test, equalisation, and the reference's peak acceleration, velocity and "
+     "displacement against the system limits in the profile's units), without a window and "
+     "without opening a board; exit 0 when it would be accepted, 2 otherwise."},
     {Opt::History, "--history", nullptr, "[RUN_ID]",
      "Print the runs of the test history as CSV (Run, Started, Ended, Profile, Kind, Pulses, "
      "Ended by, Control mode, Board, Folder, Procedure, Step) and exit; with RUN_ID, that run's "
@@ -127,9 +134,10 @@ constexpr const char* kHistory =
 constexpr const char* kExitStatus =
     "0 on success, 2 on a wrong command line, a file that cannot be read or a missing test "
     "history, run or pulse; --accept exits with 1 when channel 1 fails. With --procedure "
-    "--headless: 0 when every step completed and every pulse passed, 1 when a step failed, "
+    "--headless: 0 when every step completed and no judged pulse failed, 1 when a step failed, "
     "tripped, hit a board error or was aborted, 2 when the procedure file was refused, 3 when "
-    "it stopped at a pause with nobody to answer.";
+    "it stopped at a pause with nobody to answer. With --procedure --check: 0 when the "
+    "procedure would be accepted, 2 when it would be refused.";
 
 constexpr size_t kShownArgument = 60;
 
@@ -239,7 +247,7 @@ std::string Roff(std::string_view text) {
 Options ParseOptions(int argc, const char* const* argv) {
   Options o;
   bool help = false, version = false, srsOnly = false, custom = false, headless = false;
-  bool history = false, dbOnly = false;
+  bool history = false, dbOnly = false, check = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] != nullptr ? argv[i] : "";
     std::string_view name = arg, value;
@@ -309,6 +317,9 @@ Options ParseOptions(int argc, const char* const* argv) {
       case Opt::Headless:
         headless = true;
         break;
+      case Opt::Check:
+        check = true;
+        break;
     }
   }
   if (!o.SrsProfileFile.empty() && !o.AcceptDataFile.empty())
@@ -317,6 +328,9 @@ Options ParseOptions(int argc, const char* const* argv) {
   if (custom && o.SrsProfileFile.empty() && o.AcceptDataFile.empty())
     return Failure("--custom goes with --srs or --accept");
   if (headless && o.ProcedureFile.empty()) return Failure("--headless goes with --procedure");
+  if (check && o.ProcedureFile.empty()) return Failure("--check goes with --procedure");
+  if (check && headless) return Failure("--check and --headless exclude each other");
+  o.Check = check;
   if (!o.ProcedureFile.empty() && (!o.SrsProfileFile.empty() || !o.AcceptDataFile.empty()))
     return Failure("--procedure, --srs and --accept are different commands");
   o.Headless = headless;

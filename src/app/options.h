@@ -19,6 +19,7 @@ struct Options {
   std::optional<double> Q;            // --q, with --srs; else the profile's
   std::string ProcedureFile;          // --procedure
   bool Headless = false;              // --headless, with --procedure
+  bool Check = false;                 // --check, with --procedure
   std::optional<int64_t> HistoryRun;  // --history RUN_ID (--history alone: the runs)
   std::optional<int64_t> Pulse;       // --pulse
   std::string Database;               // --db, with --history or --pulse

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "app/keys.h"
+#include "app/lockout.h"
 #include "app/startup.h"
 #include "common/number_text.h"
 #include "common/rounding.h"
@@ -71,10 +72,12 @@ bool UsableLevel(float g) {
 
 void RunRemoteInputs(Program& p, int16_t word) {
   p.run.RemoteInputWord = word;
-  if ((word & kEqualizeLine) == 0) sequencer::EqualizeCommand(p);
+  // During a procedure only the Abort line acts.
+  const bool commands = !LockedOut(p);
+  if (commands && (word & kEqualizeLine) == 0) sequencer::EqualizeCommand(p);
   if ((word & kAbortLine) == 0) control::StopTest(p, run::AbortedBy(run::Source::RemoteInput));
-  if ((word & kStartLine) == 0) sequencer::StartCommand(p);
-  if ((word & kPreTestLine) == 0) sequencer::PreTestCommand(p);
+  if (commands && (word & kStartLine) == 0) sequencer::StartCommand(p);
+  if (commands && (word & kPreTestLine) == 0) sequencer::PreTestCommand(p);
 }
 
 void PollRemoteInputs(Program& p) {
@@ -100,7 +103,9 @@ void PollControlFile(Program& p) {
   const float command = p.run.RemoteCommand;
   if (!(command > -32768.5f && command < 32767.5f)) return;
   const int c = common::ToInt32(command);
-  switch (c & 7) {
+  // During a procedure only Abort acts, and the level stays the procedure's.
+  const bool locked = LockedOut(p);
+  switch (locked && (c & 7) != 2 ? 0 : c & 7) {
     case 1:
       sequencer::EqualizeCommand(p);
       break;
@@ -118,7 +123,8 @@ void PollControlFile(Program& p) {
   }
   // The override takes only a level the operator could have entered.
   p.run.RemoteLevelOverride =
-      ((c & kOverrideBit) == kOverrideBit && UsableLevel(p.run.RemoteLevelG)) ? 1.0f : 0.0f;
+      (!locked && (c & kOverrideBit) == kOverrideBit && UsableLevel(p.run.RemoteLevelG)) ? 1.0f
+                                                                                         : 0.0f;
   if (!p.run.RemoteKey.empty()) HandleKey(p, static_cast<unsigned char>(p.run.RemoteKey[0]));
   RewriteOverride(p, written);
 }

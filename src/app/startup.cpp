@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/keys.h"
+#include "app/lockout.h"
 #include "app/menus.h"
 #include "app/remote.h"
 #include "common/rounding.h"
@@ -66,10 +67,15 @@ void ThenEnd(Program& p, F&& resets) {
 }
 }  // namespace
 
+namespace {
+bool ExitConfirmed(Program& p) {
+  return p.platform.MessageBox("Exit VAV Program?", ui::Buttons::YesNo, ui::Icon::Critical, "") !=
+         ui::Answer::No;
+}
+}  // namespace
+
 void ExitCommand(Program& p) {
-  if (p.platform.MessageBox("Exit VAV Program?", ui::Buttons::YesNo, ui::Icon::Critical, "") ==
-      ui::Answer::No)
-    return;
+  if (!ExitConfirmed(p)) return;
   ThenEnd(p, [&] {
     control::StopTest(p, run::ProgramClosed());
     p.platform.GetPrinter().SetIntSetting(p.run.SavedPrinterInt);
@@ -81,6 +87,9 @@ void ExitCommand(Program& p) {
 }
 
 void Unload(Program& p) {
+  // Closing the window in the middle of a procedure asks as File > Exit does; a No keeps
+  // the program (and the procedure) running.
+  if (LockedOut(p) && !ExitConfirmed(p)) return;
   ThenEnd(p, [&] {
     control::StopTest(p, run::ProgramClosed());
     auto& pr = p.platform.GetPrinter();

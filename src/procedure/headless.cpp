@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "app/events.h"
 #include "daq/call_layer.h"
 #include "history/history.h"
+#include "procedure/report.h"
 #include "procedure/runner.h"
 #include "ui/headless_platform.h"
 
@@ -24,6 +26,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr double kNever = std::numeric_limits<double>::infinity();
 constexpr int kSliceMs = 10;
+constexpr std::size_t kMaxPauseLine = 80;  // a longer line is no answer anyway
 
 std::string OneLine(std::string s) {
   for (char& c : s)
@@ -55,10 +58,12 @@ class ConsolePlatform : public ui::HeadlessPlatform {
     return HeadlessPlatform::MessageBox(text, buttons, ui::Icon::None, title);
   }
 
-  // The pause's text, then a line from standard input; its end means nobody is there.
+  // The pause's text, then lines from standard input until one answers; its end means
+  // nobody is there.
   ui::Answer PauseBox(const std::string& text, const std::string&) override {
     ReportPulses();
-    err_ << "krx8: PAUSE: " << OneLine(text) << " (press Enter to continue)" << std::endl;
+    err_ << "krx8: PAUSE: " << OneLine(text) << " (Enter or c continues, a aborts)" << std::endl;
+    std::string line;
     for (;;) {
       if (Interrupted()) return ui::Answer::Cancel;
       pollfd fd{setup_.InputFd, POLLIN, 0};
@@ -69,7 +74,20 @@ class ConsolePlatform : public ui::HeadlessPlatform {
       const ssize_t n = ::read(setup_.InputFd, &c, 1);
       if (n == 0) return ui::Answer::No;
       if (n < 0) continue;
-      if (c == '\n') return ui::Answer::OK;
+      if (c != '\n') {
+        if (line.size() < kMaxPauseLine) line += c;
+        continue;
+      }
+      switch (PauseReplyOf(line)) {
+        case PauseReply::Continue:
+          return ui::Answer::OK;
+        case PauseReply::Abort:
+          return ui::Answer::Cancel;
+        case PauseReply::AskAgain:
+          err_ << "krx8: PAUSE: answer with Enter or c to continue, a to abort" << std::endl;
+          line.clear();
+          break;
+      }
     }
   }
 
@@ -187,10 +205,25 @@ class ConsolePlatform : public ui::HeadlessPlatform {
 
 }  // namespace
 
+PauseReply PauseReplyOf(const std::string& line) {
+  std::string word;
+  for (char c : line)
+    if (c != ' ' && c != '\t' && c != '\r')
+      word += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    else if (!word.empty() && c == ' ')
+      word += ' ';
+  while (!word.empty() && word.back() == ' ') word.pop_back();
+  if (word.empty() || word == "c" || word == "continue") return PauseReply::Continue;
+  if (word == "a" || word == "abort") return PauseReply::Abort;
+  return PauseReply::AskAgain;
+}
+
 int RunHeadless(const HeadlessSetup& setup, std::ostream& err) {
   Procedure proc;
   std::vector<std::string> errors;
-  if (!LoadProcedure(setup.File, proc, errors)) {
+  const bool accepted = LoadProcedure(setup.File, proc, errors);
+  for (const auto& w : proc.Warnings) err << "krx8: warning: " << OneLine(w) << '\n';
+  if (!accepted) {
     for (const auto& e : errors) err << "krx8: " << OneLine(e) << '\n';
     err << "krx8: the procedure was refused; nothing was driven" << std::endl;
     return kRefusedExitStatus;
@@ -212,6 +245,7 @@ int RunHeadless(const HeadlessSetup& setup, std::ostream& err) {
       << (st.EndText.empty() ? "" : " - " + OneLine(st.EndText));
   if (st.End != Ending::Completed && st.StepIndex < st.Proc.Steps.size())
     err << " at step " << st.StepIndex + 1 << " (" << st.Proc.Steps[st.StepIndex].Name << ")";
+  if (st.End == Ending::Completed) err << ", verdict " << OverallVerdict(*prog);
   err << "; report " << (st.ReportWritten ? st.Proc.Report : "not written: " + st.ReportError)
       << std::endl;
   const int status = ExitStatus(*prog);

@@ -20,6 +20,11 @@ struct HeadlessSetup {
   int InputFd = 0;                                   // where a pause reads its line
 };
 
+// What a line typed at a pause means: an empty line, "c" or "continue" go on; "a" or
+// "abort" abort; anything else asks again. Case and surrounding blanks do not matter.
+enum class PauseReply { Continue, Abort, AskAgain };
+PauseReply PauseReplyOf(const std::string& line);
+
 // Checks the file, starts the program as the window would (default profile, board or demo
 // mode), runs the procedure and shuts down. Returns the procedure's exit status, or 2 for a
 // refused file (each error on its own line of `err`).

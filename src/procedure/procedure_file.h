@@ -7,10 +7,26 @@
 #include <string_view>
 #include <vector>
 
+struct Program;
+
 namespace procedure {
 
 enum class Polarity { Profile, Positive, Negative };
 enum class EqualizeWhen { Auto, Always, Never };
+
+// What the check found a pulse step will fire: the plan shown before anything runs.
+struct StepPlan {
+  std::string Shape;  // the pulse shape as the menu names it
+  float DurationMs = 0;
+  bool Negative = false;
+  float LevelG = 0;  // the full level
+  float PretestDb = 0;
+  bool Judged = false;  // the profile's acceptance is on
+  float UnitSystem = 0;
+  // The reference at the full level and the system limits, in the limits' units.
+  float PeakA = 0, PeakV = 0, PeakD = 0;
+  float LimitA = 0, LimitV = 0, LimitD = 0;
+};
 
 struct Step {
   std::string Name;
@@ -27,6 +43,7 @@ struct Step {
   // From the profile file at load time: the pulses and period the step will use.
   int PulsesToFire = 1;
   double PeriodToUse = 1;
+  StepPlan Plan;
 };
 
 struct Procedure {
@@ -35,6 +52,8 @@ struct Procedure {
   std::string Title;
   std::string Report;  // the PDF, resolved
   std::vector<Step> Steps;
+  // What the check would point out without refusing ("FILE:LINE: KEY: what").
+  std::vector<std::string> Warnings;
 };
 
 // The bounds the operator's prompts apply, so that no file can ask for more.
@@ -50,5 +69,16 @@ bool ParseProcedure(std::string_view text, const std::string& path, Procedure& o
                     std::vector<std::string>& errors);
 // Reads the file and parses it.
 bool LoadProcedure(const std::string& path, Procedure& out, std::vector<std::string>& errors);
+
+// The step's overrides in the record in memory, within the prompts' bounds: its level,
+// polarity, pulses and period in repetitive mode, and its stop-on-fail choice.
+void ApplyStepOverrides(Program& p, const Step& s);
+
+// The report's name for an earlier report kept beside it: NAME.1.pdf, NAME.2.pdf ..., the
+// first that is free ("" when none can be found).
+std::string KeptReportName(const std::string& report);
+// Moves an earlier report at `report` out of the way under KeptReportName; true when there
+// is none or it was moved, else false with the reason.
+bool KeepEarlierReport(const std::string& report, std::string& why);
 
 }  // namespace procedure

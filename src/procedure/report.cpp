@@ -1,6 +1,7 @@
 #include "procedure/report.h"
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 
 #include "common/number_text.h"
@@ -55,21 +56,80 @@ class Page {
   double w_, h_;
 };
 
-void SummaryPage(const Program& p, ui::Printer& pr) {
+// `text` cut into lines no wider than `width` page units at the font in use; a word too
+// long for a line (a path) is cut where it must be.
+std::vector<std::string> Wrapped(const ui::Printer& pr, const std::string& text, double width) {
+  std::vector<std::string> out;
+  std::string line;
+  auto fits = [&](const std::string& t) { return pr.TextWidth(t) <= width; };
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t end = text.find(' ', i);
+    if (end == std::string::npos) end = text.size();
+    std::string word = text.substr(i, end - i);
+    i = end + 1;
+    std::string joined = line.empty() ? word : line + " " + word;
+    if (fits(joined)) {
+      line = std::move(joined);
+      continue;
+    }
+    if (!line.empty()) out.push_back(line);
+    line.clear();
+    while (!word.empty() && !fits(word)) {
+      std::size_t n = word.size() - 1;
+      while (n > 1 && !fits(word.substr(0, n))) --n;
+      out.push_back(word.substr(0, n));
+      word.erase(0, n);
+    }
+    line = std::move(word);
+  }
+  if (!line.empty() || out.empty()) out.push_back(line);
+  return out;
+}
+
+constexpr double kLeft = 0.05, kTextWidth = 0.9;  // of the page width
+constexpr double kLineStep = 0.032, kWrapStep = 0.027, kIndent = 0.02;
+
+// The summary, on as many pages as its lines take; the verdict stays on the first.
+void SummaryPages(const Program& p, ui::Printer& pr) {
+  const auto& st = p.procedure;
+  const double width = kTextWidth * pr.PageWidth();
   Page page(pr);
   page.Frame();
-  const auto& st = p.procedure;
-  page.Text(0.05, 0.05, st.Proc.Title, 16);
-  page.Text(0.05, 0.1, "PROCEDURE REPORT - " + FileName(st.Proc.Path), 10);
-  const auto lines = SummaryLines(p);
-  double y = 0.15;
-  for (const auto& l : lines) {
-    page.Text(0.05, y, l, 9);
-    y += 0.032;
-    if (y > 0.8) break;
+  pr.SetFontSize(16);
+  double y = 0.05;
+  for (const auto& l : Wrapped(pr, st.Proc.Title, width)) {
+    page.Text(kLeft, y, l, 16);
+    y += 0.045;
+    if (y > 0.14) break;  // a title of many lines is cut, the lines below need the room
   }
+  page.Text(kLeft, y + 0.005, "PROCEDURE REPORT - " + FileName(st.Proc.Path), 10);
+  y += 0.05;
   const std::string verdict = OverallVerdict(p);
-  page.Text(0.05, 0.84, verdict, 36, verdict == "PASS" ? kBlack : kRed);
+  page.Text(kLeft, 0.84, verdict, verdict.size() > 12 ? 28 : 36, verdict == "PASS" ? kBlack : kRed);
+  double bottom = 0.8;
+  int sheet = 1;
+  pr.SetFontSize(9);
+  for (const auto& l : SummaryLines(p)) {
+    const auto parts = Wrapped(pr, l, width - kIndent * pr.PageWidth());
+    // A wrapped line stays on one page.
+    if (y + kWrapStep * static_cast<double>(parts.size() - 1) > bottom) {
+      pr.NewPage();
+      page.Frame();
+      pr.SetFontSize(10);
+      const std::string head =
+          "Summary, continued (page " + std::to_string(++sheet) + ") - " + st.Proc.Title;
+      page.Text(kLeft, 0.05, Wrapped(pr, head, width).front(), 10);
+      pr.SetFontSize(9);
+      y = 0.1;
+      bottom = 0.93;
+    }
+    for (std::size_t k = 0; k < parts.size(); ++k) {
+      // A wrapped line goes on indented.
+      page.Text(k == 0 ? kLeft : kLeft + kIndent, y, parts[k], 9);
+      y += k + 1 < parts.size() ? kWrapStep : kLineStep;
+    }
+  }
 }
 
 void TablePage(const Program& p, ui::Printer& pr, std::size_t step, std::size_t first) {
@@ -78,8 +138,12 @@ void TablePage(const Program& p, ui::Printer& pr, std::size_t step, std::size_t 
   const auto& st = p.procedure;
   const Step& s = st.Proc.Steps[step];
   const StepResult& r = st.Steps[step];
-  page.Text(0.05, 0.05,
-            "Step " + std::to_string(step + 1) + ": " + s.Name + " - " + FileName(s.Profile), 12);
+  pr.SetFontSize(12);
+  const auto head =
+      Wrapped(pr, "Step " + std::to_string(step + 1) + ": " + s.Name + " - " + FileName(s.Profile),
+              kTextWidth * pr.PageWidth());
+  for (std::size_t k = 0; k < head.size() && k < 2; ++k)
+    page.Text(kLeft, 0.05 + 0.03 * static_cast<double>(k), head[k], 12);
   static constexpr double kCols[] = {0.05, 0.14, 0.25, 0.36, 0.48, 0.58, 0.68, 0.8};
   static constexpr const char* kHeads[] = {"Time",    "Level G",    "Control peak G", "Peak %",
                                            "Width %", "Vel. ch. %", "Worst band %",   "Verdict"};
@@ -102,21 +166,35 @@ void TablePage(const Program& p, ui::Printer& pr, std::size_t step, std::size_t 
     y += 0.026;
   }
   if (r.Pulses.empty()) page.Text(0.05, y, "No pulse was fired in this step.", 9);
-  page.Text(0.05, 0.93, "Ended: " + r.Ended, 9);
+  page.Text(0.05, 0.93, "Ended: " + r.Ended + "    Times: " + st.Zone, 9);
 }
 
 }  // namespace
 
+std::string LocalZoneText(std::time_t at) {
+  std::tm tm{};
+  char buf[16] = {};
+  if (!localtime_r(&at, &tm) || std::strftime(buf, sizeof buf, "%z", &tm) != 5) return "local time";
+  // "+0100" becomes "UTC+01:00".
+  return std::string("local time, UTC") + std::string(buf, 3) + ":" + std::string(buf + 3, 2);
+}
+
 std::string OverallVerdict(const Program& p) {
   const auto& st = p.procedure;
-  if (st.End == Ending::Completed) return ExitStatus(p) == 0 ? "PASS" : "FAIL";
-  return EndingText(st.End);
+  if (st.End != Ending::Completed) return EndingText(st.End);
+  // PASS only when every full-level pulse was judged and passed.
+  bool unjudged = false;
+  for (const auto& r : st.Steps) {
+    if (r.Failed > 0) return "FAIL";
+    unjudged |= r.NotJudged > 0;
+  }
+  return unjudged ? "COMPLETED - NOT JUDGED" : "PASS";
 }
 
 std::vector<std::string> SummaryLines(const Program& p) {
   const auto& st = p.procedure;
   std::vector<std::string> out;
-  out.push_back("Started: " + st.Started + "    Ended: " + st.Finished);
+  out.push_back("Started: " + st.Started + "    Ended: " + st.Finished + "    (" + st.Zone + ")");
   out.push_back("Working folder: " + st.WorkFolder);
   out.push_back("Driver: " + st.Mode);
   std::string how = EndingText(st.End);
@@ -139,7 +217,8 @@ std::vector<std::string> SummaryLines(const Program& p) {
     } else {
       line += FileName(s.Profile) + ", " + Fixed(s.LevelPct, 0) + " %, pulses " +
               std::to_string(r.Fired) + " of " + std::to_string(s.PulsesToFire) + ", PASS " +
-              std::to_string(r.Passed) + ", FAIL " + std::to_string(r.Failed);
+              std::to_string(r.Passed) + ", FAIL " + std::to_string(r.Failed) + ", NOT JUDGED " +
+              std::to_string(r.NotJudged);
       if (r.SystemGain > 0)
         line += ", system gain " + Fixed(r.SystemGain, 2) + " G/V" +
                 (r.Equalized ? " (equalised)" : "");
@@ -159,7 +238,7 @@ void WriteReport(Program& p) {
     st.ReportError = "no PDF writer";
     return;
   }
-  SummaryPage(p, *pr);
+  SummaryPages(p, *pr);
   for (std::size_t i = 0; i < st.Steps.size(); ++i) {
     const StepResult& r = st.Steps[i];
     if (!r.Ran || !st.Proc.Steps[i].Pause.empty()) continue;

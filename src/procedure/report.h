@@ -1,6 +1,8 @@
 #pragma once
 // The report of a procedure, one PDF written however it ended: a summary page, then for
 // each step that ran the printed page of its last full-level pulse and its pulse table.
+#include <ctime>
+
 #include "program/program.h"
 
 namespace procedure {
@@ -12,5 +14,8 @@ void WriteReport(Program& p);
 // The document lines of the summary and of one step's table, as printed.
 std::vector<std::string> SummaryLines(const Program& p);
 std::string OverallVerdict(const Program& p);
+
+// The zone the report's times are in, at `at`: "local time, UTC+01:00".
+std::string LocalZoneText(std::time_t at);
 
 }  // namespace procedure

@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "sequencer/sequencer.h"
 #include "daq/wait.h"
 #include "common/number_text.h"
 #include "control/equalize.h"
+#include "display/status_panel.h"
 #include "print/report_page.h"
 #include "procedure/adapters.h"
+#include "procedure/plan.h"
 #include "procedure/report.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
@@ -23,9 +26,6 @@ using run::Run;
 namespace {
 
 constexpr const char* kTitle = "KRX-8 Procedure";
-// The acceptance's own "stop the run on a FAIL" row; a step that goes on after a FAIL clears
-// it in memory so that the profile's setting does not stop it (the runner makes the stop).
-constexpr int kAcceptStopOnFailRow = 148;
 
 State& S(Program& p) {
   return p.procedure;
@@ -66,8 +66,13 @@ void Finish(Program& p, Ending end, const std::string& why) {
     s.Steps[s.StepIndex].Ended = why.empty() ? EndingText(end) : why;
   s.Finished = Now(p);
   // Whatever ended it, nothing goes on playing (the end of the program has seen to that).
-  if (!p.run.Ended && (control::RunStateOf(p) != Run::Idle || end != Ending::Completed))
+  if (!p.run.Ended && (control::RunStateOf(p) != Run::Idle || end != Ending::Completed)) {
+    // The stop releases the drive; the shock counter keeps the pulses fired.
+    const int32_t fired = p.run.PulseCount;
     control::StopTest(p, end == Ending::Aborted ? AbortCause(p) : run::StopCause{});
+    p.run.PulseCount = fired;
+    display::UpdateStatusPanel(p);
+  }
   MarkHistory(p, "", "");
   SetStatus(p, std::string("PROCEDURE ") + EndingText(end) + (why.empty() ? "" : " - " + why));
   WriteReport(p);
@@ -109,18 +114,7 @@ bool OpenStepProfile(Program& p, const Step& s) {
   if (!profile::ReadProfile(p, s.Profile)) return false;
   if (!s.Waveshape.empty() && !profile::ReadCustomShape(p, s.Waveshape)) return false;
   profile::ApplyOpenedProfile(p);
-  // The same bounds as the prompts, again: the profile may have changed since the check.
-  const double amplitude = p.Row(row::PulseAmplitude) * s.LevelPct / 100.0;
-  p.Row(row::PulseAmplitude) =
-      static_cast<float>(std::clamp(amplitude, kMinAmplitudeG, kMaxAmplitudeG));
-  if (s.Polar != Polarity::Profile)
-    p.Row(row::Polarity) = s.Polar == Polarity::Negative ? 2.0f : 1.0f;
-  // The acceptance stops the run itself on a FAIL, as its own setting would.
-  p.Row(kAcceptStopOnFailRow) = s.StopOnFail ? 1.0f : 0.0f;
-  p.Row(row::RepetitionMode) = 2;
-  p.Row(row::TotalPulses) = static_cast<float>(std::clamp(s.PulsesToFire, kMinPulses, kMaxPulses));
-  p.Row(row::RepetitionRate) =
-      static_cast<float>(std::clamp(s.PeriodToUse, kMinPeriodS, kMaxPeriodS));
+  ApplyStepOverrides(p, s);
   profile::RecomputeProfile(p);
   return p.wave.DriveSynthesized;
 }
@@ -256,10 +250,12 @@ void WhileRunning(Program& p) {
     st.CapturesSeen = p.control.Captures;
     PulseRow row = MakeRow(p, false);
     ++r.Fired;
-    if (row.Verdict.Judged && !row.Verdict.Pass)
-      ++r.Failed;
-    else
+    if (!row.Verdict.Judged)
+      ++r.NotJudged;
+    else if (row.Verdict.Pass)
       ++r.Passed;
+    else
+      ++r.Failed;
     r.Pulses.push_back(row);
     KeepPage(p, r.Page);
     SetStatus(p, StatusText(p));
@@ -309,8 +305,16 @@ bool Begin(Program& p, Procedure proc) {
         ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
     return false;
   }
+  std::string why;
+  if (!KeepEarlierReport(proc.Report, why)) {
+    p.platform.MessageBox("The procedure was not started; nothing was driven.\r\n" + why,
+                          ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
+    return false;
+  }
   st = State{};
   st.Proc = std::move(proc);
+  // The steps' levels are the plan's: no remote level stands in for them.
+  p.run.RemoteLevelOverride = 0;
   st.Steps.resize(st.Proc.Steps.size());
   for (std::size_t i = 0; i < st.Steps.size(); ++i)
     st.Steps[i].Pulses.reserve(static_cast<std::size_t>(st.Proc.Steps[i].PulsesToFire) + 1);
@@ -320,6 +324,7 @@ bool Begin(Program& p, Procedure proc) {
   if (st.Pdf) st.Pdf->SetIntSetting(print::kPageLayout);
   for (auto& r : st.Steps) r.Page.MeasureWith(st.Pdf.get());
   st.Started = Now(p);
+  st.Zone = LocalZoneText(std::time(nullptr));
   const char* library = std::getenv("KRX8_DAQX_LIBRARY");
   st.Mode = p.daq.DemoMode == 1.0f      ? "demo mode"
             : !p.daq.DriverPath.empty() ? "board driver " + p.daq.DriverPath
@@ -327,6 +332,7 @@ bool Begin(Program& p, Procedure proc) {
                                         : "board driver libdaqx.so";
   std::error_code ec;
   st.WorkFolder = std::filesystem::current_path(ec).string();
+  if (ec) st.WorkFolder = "(unknown: " + ec.message() + ")";
   st.At = Phase::NextStep;
   return true;
 }
@@ -415,6 +421,20 @@ bool BeginFile(Program& p, const std::string& name) {
     p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
     return false;
   }
+  // The operator sees what will be fired before anything is.
+  // A box taller than the screen would hide its buttons; --check lists every step.
+  constexpr std::size_t kShownLines = 15;
+  std::string plan = "Run the procedure \"" + proc.Title + "\"?\r\n";
+  const auto lines = PlanLines(proc);
+  for (std::size_t i = 0; i < lines.size() && i < kShownLines; ++i) plan += "\r\n" + lines[i];
+  if (lines.size() > kShownLines)
+    plan += "\r\n... and " + std::to_string(lines.size() - kShownLines) +
+            " more steps (krx8 --procedure FILE --check lists them all)";
+  for (const auto& w : proc.Warnings) plan += "\r\n\r\nWarning: " + w;
+  plan += "\r\n\r\nReport: " + proc.Report;
+  if (p.platform.MessageBox(plan, ui::Buttons::YesNo, ui::Icon::Question, kTitle) !=
+      ui::Answer::Yes)
+    return false;
   return Begin(p, std::move(proc));
 }
 

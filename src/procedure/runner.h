@@ -20,10 +20,11 @@ bool Finished(const Program& p);
 void AfterEvent(Program& p);
 // Test Run > Run Procedure...: a file dialog, then BeginFile.
 void RunProcedureCommand(Program& p);
-// Checks the file and begins it; a refused file gets one box listing its errors.
+// Checks the file, shows its plan for a Yes and begins it; a refused file gets one box
+// listing its errors.
 bool BeginFile(Program& p, const std::string& path);
 
-// 0 every step completed and every pulse passed; 1 a step failed, tripped, hit a board
+// 0 every step completed and no judged pulse failed; 1 a step failed, tripped, hit a board
 // error or was aborted; 3 stopped at a pause with nobody to answer.
 int ExitStatus(const Program& p);
 const char* EndingText(Ending e);

@@ -35,7 +35,7 @@ struct PulseRow {
 struct StepResult {
   bool Ran = false;
   int Fired = 0;  // full-level pulses
-  int Passed = 0, Failed = 0;
+  int Passed = 0, Failed = 0, NotJudged = 0;
   bool Equalized = false;
   float SystemGain = 0;  // G per volt, after its equalisation
   std::string Ended;     // how the step ended, for the report
@@ -62,6 +62,7 @@ struct State {
   Ending End = Ending::Running;
   std::string EndText;  // the trip, the board error, the failing measure
   std::string Started, Finished;
+  std::string Zone;                  // the zone Started, Finished and the pulse times are in
   std::string Mode;                  // "demo" or the driver's file
   std::string WorkFolder;            // the folder relative names refer to
   std::unique_ptr<ui::Printer> Pdf;  // the report's own document

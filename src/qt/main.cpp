@@ -20,6 +20,7 @@
 #include "history/command.h"
 #include "history/history.h"
 #include "procedure/headless.h"
+#include "procedure/plan.h"
 #include "procedure/runner.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
@@ -88,6 +89,8 @@ int main(int argc, char** argv) {
     procedureFile = std::filesystem::absolute(opts.ProcedureFile, ec).string();
     if (ec) procedureFile = opts.ProcedureFile;
   }
+  // The plan alone: no window, no board, nothing written.
+  if (opts.Check) return procedure::RunCheck(procedureFile, std::cout, std::cerr);
   const bool noSplash = opts.NoSplash, reportStartup = opts.StartupTime;
   std::string why;
   if (!app::SettleWorkFolder(why)) std::fprintf(stderr, "krx8: %s\n", why.c_str());

@@ -490,7 +490,10 @@ void MainWindow::Sync() {
     buttons_[i]->setText(QString::fromStdString(b.Caption));
     QString style = QString("color: %1;").arg(LongColor(b.ForeColor).name());
     if (buttons_[i]->styleSheet() != style) buttons_[i]->setStyleSheet(style);
-    spins_[i]->setVisible(w.Spin(static_cast<ui::SpinId>(i)).Visible);
+    buttons_[i]->setEnabled(b.Enabled);
+    const ui::SpinButton& s = w.Spin(static_cast<ui::SpinId>(i));
+    spins_[i]->setVisible(s.Visible);
+    spins_[i]->setEnabled(s.Enabled);
   }
   for (int i = 0; i < 2; ++i) images_[i]->setVisible(w.Img(static_cast<ui::ImageId>(i)).Visible);
   for (int i = 0; i < 3; ++i) SyncTimer(i);
@@ -536,6 +539,11 @@ void MainWindow::closeEvent(QCloseEvent* e) {
       return;
     }
     Forward(app::Event::Of(app::EventKind::Unload));
+    // The core asked and was told to go on.
+    if (!prog_.run.Ended) {
+      e->ignore();
+      return;
+    }
   }
   e->accept();
 }

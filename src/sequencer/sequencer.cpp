@@ -120,9 +120,11 @@ namespace {
 
 void StopOnAcceptanceFail(Program& p) {
   const std::string verdict = analysis::VerdictText(p.accept.Channel1);
+  // The shock counter goes on counting the pulse that was fired, as at the end of a run.
+  const int32_t fired = p.run.PulseCount;
   control::StopTest(p, run::AcceptanceFailOf(analysis::FailingMeasure(p.accept.Channel1)));
-  // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show.
-  if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);
+  p.run.PulseCount = fired;
+  display::UpdateStatusPanel(p);
   p.platform.MessageBox(" " + verdict, ui::Buttons::OK, ui::Icon::None, control::kTripTitle);
 }
 

@@ -76,10 +76,12 @@ struct Label {
 struct CommandButton {
   std::string Caption;
   int32_t ForeColor = kBlack;
+  bool Enabled = true;
 };
 
 struct SpinButton {
   bool Visible = true;
+  bool Enabled = true;
 };
 
 struct Image {

@@ -34,6 +34,8 @@ TEST(Options, ReadsSwitchesAndValuesInBothForms) {
   EXPECT_EQ(o.ProcedureFile, "run.toml");
   EXPECT_TRUE(o.Headless);
   EXPECT_FALSE(Parse({"--procedure=run.toml"}).Headless);  // the window runs it
+  EXPECT_TRUE(Parse({"--procedure", "run.toml", "--check"}).Check);
+  EXPECT_FALSE(Parse({"--procedure", "run.toml"}).Check);
 
   EXPECT_EQ(Parse({"--no-splash", "--help", "--version"}).Action, app::OptionAction::Help);
   EXPECT_EQ(Parse({"-h"}).Action, app::OptionAction::Help);
@@ -56,6 +58,8 @@ TEST(Options, RefusesAWrongCommandLineWithOneCleanLine) {
       {"--q", "5"},
       {"--custom", "w"},
       {"--headless"},
+      {"--check"},
+      {"--check", "--headless", "--procedure", "a.toml"},
       {"--procedure", "a.toml", "--srs", "p"},
       {"--\x1b]0;owned\x07\n\r--"
        "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}};

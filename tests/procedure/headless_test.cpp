@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/lockout.h"
+#include "procedure/plan.h"
 #include "procedure/report.h"
 #include "procedure/runner.h"
 #include "profile/profile_file.h"
@@ -168,6 +170,37 @@ TEST_F(HeadlessProcedure, AnAbortInTheMiddleOfAPulseStopsTheProcedureWithin100Ms
   EXPECT_FALSE(Q("DacPlaying"));
   EXPECT_EQ(procedure::OverallVerdict(p), "ABORTED");
   EXPECT_TRUE(p.procedure.ReportWritten);
+}
+
+// On the simulated board: the check opens nothing, and the commands refused during a
+// procedure reach no board.
+TEST_F(HeadlessProcedure, TheCheckAndTheRefusedCommandsLeaveNothingInTheDriverLog) {
+  const std::string log = dir_ / "sim.log";
+  Sim({{"DAQSIM_LOG", log.c_str()}});
+  WriteFile(dir_ / "run.toml", "[[step]]\nprofile = \"KRXFileC.000\"\npulses = 3\nperiod = 2\n");
+  std::ostringstream out, err;
+  EXPECT_EQ(procedure::RunCheck(dir_ / "run.toml", out, err), 0) << err.str();
+  EXPECT_TRUE(testing_support::ReadFile(log).empty());
+
+  StartWith(1);
+  ASSERT_TRUE(procedure::BeginFile(p, dir_ / "run.toml"));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  while (p.procedure.Steps[0].Fired < 1 && h.plat.NowMs < 60000) h.Advance(10);
+  ASSERT_EQ(p.procedure.Steps[0].Fired, 1);
+  const std::string before = testing_support::ReadFile(log);
+  ASSERT_NE(before.find("daqDacWaveSoftTrig"), std::string::npos) << "the board fired";
+  for (const auto& d : ui::MenuTree())
+    if ((d.Kind == ui::MenuKind::Item || d.Kind == ui::MenuKind::Array) && app::MenuRefused(d.Id))
+      h.Click(d.Id);
+  for (auto b : {ui::ButtonId::cmdEqual, ui::ButtonId::cmdPreTest, ui::ButtonId::cmdStart})
+    h.Press(b);
+  h.Spin(ui::SpinId::SpnLevel, false);
+  for (int k : {'s', 'E', 'p'}) h.Key(k);
+  EXPECT_EQ(testing_support::ReadFile(log), before);
+  while (!procedure::Finished(p) && h.plat.NowMs < 120000) h.Advance(10);
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Completed);
+  EXPECT_EQ(p.procedure.Steps[0].Fired, 3);
+  ExpectDriveWithinLimits();
 }
 
 }  // namespace

@@ -1,11 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <functional>
 #include <set>
+#include <sstream>
 
+#include "app/lockout.h"
+#include "app/remote.h"
 #include "sequencer/sequencer.h"
 #include "history/store.h"
 #include "history/writer.h"
+#include "procedure/headless.h"
+#include "procedure/plan.h"
 #include "procedure/procedure_file.h"
 #include "procedure/report.h"
 #include "procedure/runner.h"
@@ -26,7 +35,8 @@ namespace {
 
 // A profile file as the program writes it, over the built-in defaults.
 void WriteProfile(const std::string& path, float amplitude, float pulses, float period,
-                  float abortDb = 25, float acceptOn = 0) {
+                  float abortDb = 25, float acceptOn = 0,
+                  const std::function<void(Program&)>& more = nullptr) {
   ui::HeadlessPlatform pf;
   auto p = std::make_unique<Program>(pf);
   profile::SetProfileDefaults(*p);
@@ -37,6 +47,7 @@ void WriteProfile(const std::string& path, float amplitude, float pulses, float 
   p->Row(row::AbortLevelDb) = abortDb;
   for (int r : {row::LimitA, row::LimitV, row::LimitD}) p->Row(r) = 1e9f;
   p->Row(row::AcceptOn) = acceptOn;
+  if (more) more(*p);
   WriteFile(path, profile::ProfileText(p->profile.Record));
 }
 
@@ -220,7 +231,9 @@ pulses = 1
   EXPECT_EQ(h.plat.PdfPaths, std::vector<std::string>{dir_ / "test.pdf"});
   EXPECT_EQ(Pdf().NewPages, 6);
   EXPECT_EQ(Pdf().Docs, 1);
-  EXPECT_EQ(procedure::OverallVerdict(p), "PASS");
+  // Acceptance is off in these profiles: nobody judged a pulse.
+  EXPECT_EQ(procedure::OverallVerdict(p), "COMPLETED - NOT JUDGED");
+  EXPECT_NE(Summary().find("PASS 0, FAIL 0, NOT JUDGED 3"), std::string::npos) << Summary();
   EXPECT_NE(Summary().find("3. Y half: KRXFileC.002, 50 %, pulses 1 of 1"), std::string::npos)
       << Summary();
   EXPECT_EQ(p.win.Lbl(ui::LabelId::lblStatus).Caption, "PROCEDURE COMPLETED");
@@ -273,6 +286,12 @@ profile = "KRXFileC.001"
   EXPECT_FALSE(p.procedure.Steps[1].Ran);
   EXPECT_EQ(control::RunStateOf(p), run::Run::Idle);
   EXPECT_NE(Summary().find("acceptance FAIL - PEAK"), std::string::npos) << Summary();
+  EXPECT_EQ(procedure::OverallVerdict(p), "FAILED");
+  // The shock counter counts the pulse that was fired, on the screen and the step's page.
+  EXPECT_EQ(p.win.Lbl(ui::LabelId::lblShockNo).Caption, " SHOCK # =  1");
+  int pages = 0;
+  for (const auto& it : Pdf().Items) pages += it.Str == " SHOCK # =  1";
+  EXPECT_EQ(pages, 1);
 }
 
 TEST_F(ProcedureRun, APauseWaitsForTheOperatorAndStopsWhenNobodyAnswers) {
@@ -344,6 +363,217 @@ TEST_F(ProcedureRun, ARefusedFileDrivesNothingAndSaysWhy) {
   h.Advance(3000);
   EXPECT_TRUE(fired_.empty());
   EXPECT_TRUE(h.plat.PdfPaths.empty());
+}
+
+// The whole plan is checked before anything is driven, each error at its line and key, in
+// line order; the check never throws, whatever the names.
+TEST_F(ProcedureRun, TheCheckRefusesWhatWouldFailLaterAndKeepsEarlierReports) {
+  WriteProfile(dir_ / "KRXFileC.005", 10, 1, 1.0f, 25, 0,
+               [](Program& q) { q.Row(row::LimitD) = 0.001f; });  // no pulse fits
+  WriteProfile(dir_ / "KRXFileC.006", 10, 1, 1.0f, 25, 1,
+               [](Program& q) { q.Row(row::TolPeakPct) = 150; });
+  const std::string f = dir_ / "test.toml";
+  EXPECT_FALSE(
+      Load("[[step]]\nprofile = \"KRXFileC.001\"\n[[step]]\nprofile = \"KRXFileC.005\"\n"
+           "polarity = \"negative\"\nlevel = 50\n"));
+  ASSERT_EQ(errors_.size(), 1u);
+  EXPECT_EQ(errors_[0].rfind(f + ":6: step 2 level: at 5.00 G negative the reference's "
+                                 "displacement",
+                             0),
+            0u)
+      << errors_[0];
+  EXPECT_FALSE(Load("[[step]]\nprofile = \"KRXFileC.006\"\n"));
+  EXPECT_NE(errors_.at(0).find(":2: step 1 profile: the profile's tolerance setting Peak"),
+            std::string::npos)
+      << errors_[0];
+
+  // The report: never over another file, never into a folder that is not there.
+  const char* step = "[[step]]\nprofile = \"KRXFileC.001\"\n";
+  EXPECT_FALSE(Load(std::string("report = \"KRXFileC.001\"\n") + step));
+  EXPECT_NE(errors_.at(0).find(":1: report: "), std::string::npos);
+  EXPECT_NE(errors_[0].find("is not a report"), std::string::npos) << errors_[0];
+  EXPECT_FALSE(Load(std::string("report = \"none/r.pdf\"\n") + step));
+  EXPECT_NE(errors_.at(0).find("does not exist"), std::string::npos) << errors_[0];
+  // A path of thousands of characters is an error line, not an abort; errors in line order.
+  const std::string huge(5000, 'x');
+  EXPECT_FALSE(Load("[[step]]\nprofile = \"" + huge + "\"\n[[step]]\nprofile = \"/" + huge +
+                    "/p\"\nbad = 1\n"));
+  ASSERT_EQ(errors_.size(), 2u);
+  EXPECT_EQ(errors_[0].rfind(f + ":2: step 1 profile: no such profile", 0), 0u);
+  EXPECT_EQ(errors_[1].rfind(f + ":5: step 2 bad: unknown key", 0), 0u);
+  EXPECT_LT(errors_[0].size(), 400u);
+
+  // An earlier report is kept as NAME.1.pdf, NAME.2.pdf ... when the next one begins.
+  WriteFile(dir_ / "test.pdf", "%PDF-1.4 first");
+  WriteFile(dir_ / "test.1.pdf", "%PDF-1.4 older");
+  ASSERT_TRUE(Load(step)) << errors_.front();
+  EXPECT_EQ(procedure::KeptReportName(dir_ / "test.pdf"), dir_ / "test.2.pdf");
+  ASSERT_TRUE(procedure::Begin(p, proc_));
+  EXPECT_EQ(testing_support::ReadFile(dir_ / "test.2.pdf"), "%PDF-1.4 first");
+  EXPECT_EQ(testing_support::ReadFile(dir_ / "test.1.pdf"), "%PDF-1.4 older");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "test.pdf"));
+
+  // A stop on FAIL that nothing can give is pointed out, not refused.
+  EXPECT_TRUE(Load("[[step]]\nprofile = \"KRXFileC.002\"\nstop_on_fail = true\n"));
+  ASSERT_EQ(proc_.Warnings.size(), 1u);
+  EXPECT_EQ(proc_.Warnings[0].rfind(f + ":3: step 1 stop_on_fail: the profile judges no pulse", 0),
+            0u);
+}
+
+TEST_F(ProcedureRun, CheckPrintsOneLinePerStepAndOpensNothing) {
+  ASSERT_TRUE(
+      Load("title = \"Plan\"\n[[step]]\nname = \"X+\"\nprofile = \"KRXFileC.002\"\n"
+           "level = 50\npulses = 3\nperiod = 2\npolarity = \"negative\"\n"
+           "[[step]]\npause = \"Turn it.\"\n"));
+  std::ostringstream out, err;
+  EXPECT_EQ(procedure::RunCheck(dir_ / "test.toml", out, err), 0) << err.str();
+  const std::string plan = out.str();
+  EXPECT_NE(plan.find("1. X+: KRXFileC.002, Half-Sine "), std::string::npos) << plan;
+  EXPECT_NE(plan.find(" ms, negative, 50 % = 10.00 G, 3 pulses every 2.0 s, pre-test -"),
+            std::string::npos)
+      << plan;
+  EXPECT_NE(plan.find(" of 1000000000.00 G, V "), std::string::npos) << plan;
+  EXPECT_NE(plan.find("\n2. Step 2: pause - Turn it."), std::string::npos) << plan;
+  EXPECT_EQ(std::count(plan.begin(), plan.end(), '\n'), 3);
+  WriteFile(dir_ / "bad.toml", "[[step]]\nprofile = \"KRXFileC.009\"\n");
+  std::ostringstream none, why;
+  EXPECT_EQ(procedure::RunCheck(dir_ / "bad.toml", none, why), 2);
+  EXPECT_TRUE(none.str().empty());
+  EXPECT_NE(why.str().find("bad.toml:2: step 1 profile: no such profile"), std::string::npos);
+
+  // The window shows the same plan before it starts; a No starts nothing.
+  h.plat.Answers = {ui::Answer::No};
+  EXPECT_FALSE(procedure::BeginFile(p, dir_ / "test.toml"));
+  ASSERT_EQ(h.plat.Boxes.size(), 1u);
+  EXPECT_NE(h.plat.Boxes[0].Text.find(procedure::PlanLines(proc_)[0]), std::string::npos);
+  EXPECT_FALSE(procedure::Active(p));
+  EXPECT_TRUE(h.plat.PdfPaths.empty());
+}
+
+// Every command that changes the set-up or fires, from every source, once between the pulses:
+// the procedure fires exactly its plan, and the commands show disabled while it runs.
+TEST_F(ProcedureRun, DuringAProcedureOnlyItFiresAndEveryAbortStaysLive) {
+  ASSERT_TRUE(Load("[[step]]\nprofile = \"KRXFileC.001\"\npulses = 3\nperiod = 2\n"));
+  RunToEnd();
+  const auto plan = fired_;
+  ASSERT_EQ(p.procedure.Steps[0].Fired, 3);
+
+  fired_.clear();
+  const std::string control = dir_ / "control.dat";
+  p.run.ControlFilePath = control;
+  ASSERT_TRUE(procedure::Begin(p, proc_));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  while (p.procedure.Steps[0].Fired < 1) h.Advance(10);
+  EXPECT_FALSE(p.win.Menu(MenuId::mnuShock).Enabled);
+  EXPECT_FALSE(p.win.Menu(MenuId::mnuRunStart).Enabled);
+  EXPECT_FALSE(p.win.Button(ui::ButtonId::cmdStart).Enabled);
+  EXPECT_FALSE(p.win.Spin(ui::SpinId::SpnLevel).Enabled);
+  EXPECT_TRUE(p.win.Menu(MenuId::mnuRunAbort).Enabled);
+  EXPECT_TRUE(p.win.Menu(MenuId::mnuView).Enabled);
+  EXPECT_TRUE(p.win.Menu(MenuId::mnuFilePrint).Enabled);
+  EXPECT_TRUE(p.win.Spin(ui::SpinId::spnXaxis).Enabled);
+  const auto boxes = h.plat.Boxes.size();
+  int refused = 0;
+  for (const auto& d : ui::MenuTree()) {
+    if ((d.Kind != ui::MenuKind::Item && d.Kind != ui::MenuKind::Array) || !app::MenuRefused(d.Id))
+      continue;
+    h.Click(d.Id);
+    ++refused;
+  }
+  EXPECT_GT(refused, 80);
+  for (auto b : {ui::ButtonId::cmdEqual, ui::ButtonId::cmdPreTest, ui::ButtonId::cmdStart})
+    h.Press(b);
+  h.Spin(ui::SpinId::SpnLevel, true);
+  for (int k : {'S', 'e', 'P'}) h.Key(k);
+  app::RunRemoteInputs(p, static_cast<int16_t>(~(1 | 4 | 8)));  // Abort line high
+  WriteFile(control, "19,\"S\",150\r\n");                       // Start, level override
+  app::PollControlFile(p);
+  EXPECT_EQ(p.run.RemoteLevelOverride, 0);
+  EXPECT_EQ(p.run.ManualLevel, 1.0f);
+  EXPECT_TRUE(h.plat.Prompts.empty());
+  EXPECT_TRUE(h.plat.Dialogs.empty());
+  EXPECT_EQ(h.plat.Boxes.size(), boxes);
+  for (double t = 0; t < 60000 && !procedure::Finished(p); t += 50) h.Advance(50);
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Completed);
+  ASSERT_EQ(fired_.size(), plan.size());
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    EXPECT_EQ(fired_[i].LevelG, plan[i].LevelG) << i;
+    EXPECT_EQ(fired_[i].Factor, plan[i].Factor) << i;
+  }
+  EXPECT_TRUE(p.win.Menu(MenuId::mnuShock).Enabled);
+  EXPECT_TRUE(p.win.Button(ui::ButtonId::cmdStart).Enabled);
+  EXPECT_TRUE(p.win.Spin(ui::SpinId::SpnLevel).Enabled);
+
+  // The remote Abort line still stops it, even held low with every other line.
+  ASSERT_TRUE(procedure::Begin(p, proc_));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  while (p.procedure.Steps[0].Fired < 1) h.Advance(10);
+  app::RunRemoteInputs(p, 0);
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  EXPECT_EQ(p.procedure.Steps[0].Fired, 1);
+
+  // Closing the window asks as File > Exit does; a No goes on, a Yes ends as an Abort.
+  ASSERT_TRUE(procedure::Begin(p, proc_));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  while (p.procedure.Steps[0].Fired < 1) h.Advance(10);
+  h.plat.Answers = {ui::Answer::No};
+  h.Send(app::Event::Of(app::EventKind::Unload));
+  EXPECT_EQ(h.plat.Boxes.back().Text, "Exit VAV Program?");
+  EXPECT_FALSE(p.run.Ended);
+  EXPECT_TRUE(procedure::Active(p));
+  h.Send(app::Event::Of(app::EventKind::Unload));
+  EXPECT_TRUE(p.run.Ended);
+  EXPECT_EQ(p.procedure.End, procedure::Ending::Aborted);
+  EXPECT_TRUE(p.procedure.ReportWritten);
+}
+
+TEST_F(ProcedureRun, ASummaryOfThirtyStepsContinuesOnMorePagesAndWrapsLongLines) {
+  std::string toml = "title = \"" + std::string(150, 'T') + "\"\n";
+  toml += "[[step]]\nname = \"" + std::string(140, 'N') + "\"\nprofile = \"KRXFileC.002\"\n";
+  for (int i = 2; i <= 30; ++i)
+    toml += "[[step]]\npause = \"Turn it to " + std::to_string(i) + "\"\n";
+  ASSERT_TRUE(Load(toml)) << errors_.front();
+  RunToEnd();
+  ASSERT_EQ(p.procedure.End, procedure::Ending::Completed);
+  const RecordingPrinter& pdf = Pdf();
+  std::string texts;
+  for (const auto& it : pdf.Items) {
+    if (it.What != testing_support::Primitive::Text) continue;
+    texts += it.Str + "\n";
+    // The summary's own lines stay within the frame.
+    if (it.Str.find("Turn it") == std::string::npos && it.Str.find("NNNN") == std::string::npos &&
+        it.Str.find("TTTT") == std::string::npos)
+      continue;
+    EXPECT_LE(it.X1 + pdf.TextWidth(it.Str), 0.951 * pdf.PageWidth()) << it.Str;
+  }
+  for (int i = 2; i <= 30; ++i)
+    EXPECT_NE(texts.find(std::to_string(i) + ". Step " + std::to_string(i) + ": pause - continued"),
+              std::string::npos)
+        << i;
+  EXPECT_NE(texts.find("Summary, continued (page 2)"), std::string::npos);
+  EXPECT_EQ(pdf.NewPages, 3);  // the summary's second page, the step's page and its table
+}
+
+TEST(ProcedureTexts, PauseAnswersAndTheReportsZone) {
+  using procedure::PauseReply;
+  for (const char* go : {"", "  ", "c", "C", "continue", " Continue \r"})
+    EXPECT_EQ(procedure::PauseReplyOf(go), PauseReply::Continue) << go;
+  for (const char* stop : {"a", "abort", "ABORT "})
+    EXPECT_EQ(procedure::PauseReplyOf(stop), PauseReply::Abort) << stop;
+  for (const char* again : {"abortt", "yes", "x", "c c"})
+    EXPECT_EQ(procedure::PauseReplyOf(again), PauseReply::AskAgain) << again;
+
+  const char* old = std::getenv("TZ");
+  const std::string saved = old ? old : "";
+  setenv("TZ", "XYZ-5:30", 1);
+  tzset();
+  EXPECT_EQ(procedure::LocalZoneText(0), "local time, UTC+05:30");
+  if (old)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
+  tzset();
 }
 
 }  // namespace

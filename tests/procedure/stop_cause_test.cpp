@@ -37,7 +37,7 @@ struct Case {
 const Case kCases[] = {
     {"completed", {}, "pulses = 2\nperiod = 0.1\n", nullptr, false, 0, "completed", "COMPLETED"},
     {"acceptance FAIL that stops",
-     {{row::AcceptOn, 1}, {row::TolPeakPct, 0.001f}},
+     {{row::AcceptOn, 1}, {row::TolPeakPct, 0.1f}},
      "pulses = 3\nperiod = 0.1\nstop_on_fail = true\n",
      nullptr,
      false,
@@ -45,7 +45,7 @@ const Case kCases[] = {
      "acceptance FAIL: PEAK",
      "FAILED - acceptance FAIL - PEAK"},
     {"acceptance FAIL that goes on",
-     {{row::AcceptOn, 1}, {row::TolPeakPct, 0.001f}},
+     {{row::AcceptOn, 1}, {row::TolPeakPct, 0.1f}},
      "pulses = 2\nperiod = 0.1\nstop_on_fail = false\n",
      nullptr,
      false,
