@@ -23,10 +23,10 @@ float Written(double v, double fallback) {
 }  // namespace
 
 const char* OutOfBounds(const Settings& s) {
-  if (!Inside(s.Gain, kGainBounds)) return "Correction Gain";
+  if (!Inside(s.Gain, kGainBounds)) return "Correction gain";
   if (!Inside(s.RegPct, kRegBounds)) return "Regularisation";
-  if (!Inside(s.BandPct, kBandBounds)) return "Band Limit";
-  if (!Inside(s.GiveUpFactor, kGiveUpBounds)) return "Give-Up Factor";
+  if (!Inside(s.BandPct, kBandBounds)) return "Band limit";
+  if (!Inside(s.GiveUpFactor, kGiveUpBounds)) return "Give-up factor";
   return nullptr;
 }
 

@@ -294,10 +294,10 @@ TEST(Shaping, SettingsRowsAndBounds) {
   EXPECT_EQ(SettingsOf(r).Gain, 1.0);
   EXPECT_EQ(SettingsOf(r).BandPct, 45);
   EXPECT_EQ(OutOfBounds(Settings{}), nullptr);
-  EXPECT_STREQ(OutOfBounds(Settings{true, 1.6, 3, 45, 2}), "Correction Gain");
+  EXPECT_STREQ(OutOfBounds(Settings{true, 1.6, 3, 45, 2}), "Correction gain");
   EXPECT_STREQ(OutOfBounds(Settings{true, 1, 0.05, 45, 2}), "Regularisation");
-  EXPECT_STREQ(OutOfBounds(Settings{true, 1, 3, 51, 2}), "Band Limit");
-  EXPECT_STREQ(OutOfBounds(Settings{true, 1, 3, 45, 1.1}), "Give-Up Factor");
+  EXPECT_STREQ(OutOfBounds(Settings{true, 1, 3, 51, 2}), "Band limit");
+  EXPECT_STREQ(OutOfBounds(Settings{true, 1, 3, 45, 1.1}), "Give-up factor");
 }
 
 // A record that is not finite teaches nothing and never reaches the drive.
