@@ -77,6 +77,94 @@ double PeakOf(std::span<const float> x) {
   return peak;
 }
 
+namespace {
+
+// The recorded pulse's error e = w (L target - y) against the target.
+struct PulseError {
+  double J = 0;       // sum of e^2, G^2
+  double Target = 0;  // sum of (w L target)^2
+  double Step = 1;    // least-squares level step g = <w L target, w y> / <w y, w y>
+};
+
+PulseError ErrorOf(State& s, Workspace& w, double level, double pulseSamples) {
+  PulseError r;
+  double ty = 0, yy = 0;
+  for (int i = 0; i < kRecord; ++i) {
+    const double wt = ErrorWeight(i, pulseSamples), t = wt * level * s.Target[i];
+    const double y = wt * w.R[i];
+    r.J += (t - y) * (t - y), ty += t * y, yy += y * y, r.Target += t * t;
+  }
+  if (yy > 0) r.Step = ty / yy;
+  return r;
+}
+
+// The guard: back to the best drive when J grew past 1.5 x the best at this level (true);
+// the gain halved when the correction overshot (the error turned over).
+bool Guard(State& s, Workspace& w, const PulseError& e, double level, double pulseSamples,
+           Outcome& out) {
+  auto same = [&](double other) { return std::fabs(level - other) <= 1e-6 * level; };
+  double cross = 0;
+  for (int i = 0; i < kRecord; ++i) {
+    const double now = ErrorWeight(i, pulseSamples) * (level * s.Target[i] - w.R[i]);
+    cross += now * s.LastError[i];
+    s.LastError[i] = now;
+  }
+  const double lastJ = s.LastJ * level * level;
+  const bool overshot = s.Corrections > 0 && same(s.LastLevel) && lastJ > 0 &&
+                        cross < kOvershoot * std::sqrt(e.J * lastJ);
+  s.LastJ = out.J, s.LastLevel = level;
+  if (!s.HasBest || !same(s.BestLevel) || out.J < s.BestJ) {
+    s.HasBest = true, s.BestJ = out.J, s.BestLevel = level;
+    for (int i = 0; i < kRecord; ++i) s.BestDrive[i] = w.Q[i] / level;
+  } else if (out.J > kGuardGrowth * s.BestJ) {
+    return true;
+  }
+  if (overshot) {
+    ++s.Halvings;
+    out.step = Step::Slowed;
+  }
+  return false;
+}
+
+// u = g q + alpha IFFT(Hinv FFT(w (L target - g y))), scaled to the next level, into
+// State::Drive; false when it is not finite (an estimate gone wrong is never played).
+bool Correct(State& s, Workspace& w, const Settings& set, double g, double level,
+             double pulseSamples, double nextLevel) {
+  const double alpha = set.Gain * std::ldexp(1.0, -s.Halvings);
+  for (int i = 0; i < kRecord; ++i)
+    w.E[i] = ErrorWeight(i, pulseSamples) * (level * s.Target[i] - g * w.R[i]);
+  InvertResponse(s.Est, set, s.TargetEnergy, w);
+  w.Forward(w.E, w.X);
+  for (int k = 0; k < kLines; ++k) w.X[k] *= w.Inverse[k];
+  w.Backward(w.X, w.U);
+  const double toNext = nextLevel / level;
+  bool finite = true;
+  for (int i = 0; i < kRecord; ++i) {
+    const double u = (g * w.Q[i] + alpha * w.U[i]) * toNext;
+    finite = finite && std::isfinite(u);
+    s.Drive[i] = static_cast<float>(u);
+  }
+  ++s.Corrections;
+  return finite;
+}
+
+// The give-up rule on the next drive and on the progress of the failing full-level pulses.
+void CheckGiveUp(State& s, const Settings& set, const Pulse& in, const Next& next, Outcome& out) {
+  double fall = 0;
+  const double peak = PeakOf(s.Drive);
+  const double synth = next.SynthesisedPeakVolts;
+  if (Positive(synth) && peak > set.GiveUpFactor * synth) {
+    out.reason = Reason::DrivePeak, out.Measure = peak / synth, out.Limit = set.GiveUpFactor;
+  } else if (!(peak <= next.LimitVolts)) {
+    out.reason = Reason::DriveLimit, out.Measure = peak, out.Limit = next.LimitVolts;
+  } else if (Stalled(s, in, out.J, fall)) {
+    out.reason = Reason::NoProgress, out.Measure = fall, out.Limit = 100 * kProgressFall;
+  }
+  if (out.reason != Reason::None) out.step = Step::GiveUp;
+}
+
+}  // namespace
+
 Outcome Learn(State& s, Workspace& w, const Settings& set, const Pulse& in, const Next& next) {
   Outcome out;
   const double level = in.Level;
@@ -92,59 +180,14 @@ Outcome Learn(State& s, Workspace& w, const Settings& set, const Pulse& in, cons
   AddPulse(s.Est, w, w.Q, w.R, in.PulseSamples);
   if (!s.HasTarget) SetTarget(s, w, in.Reference, level, in.ShiftSamples, in.PulseSamples);
 
-  // The recorded pulse's error, and the level step of the first correction.
-  double j = 0, ty = 0, yy = 0, tt = 0;
-  for (int i = 0; i < kRecord; ++i) {
-    const double wt = ErrorWeight(i, in.PulseSamples), t = wt * level * s.Target[i];
-    const double y = wt * w.R[i];
-    j += (t - y) * (t - y), ty += t * y, yy += y * y, tt += t * t;
-  }
-  out.J = j / (level * level);
-  out.ErrorPct = tt > 0 ? 100 * std::sqrt(j / tt) : 0;
-  const double g = s.Corrections == 0 && yy > 0 ? ty / yy : 1;
+  const PulseError e = ErrorOf(s, w, level, in.PulseSamples);
+  out.J = e.J / (level * level);
+  out.ErrorPct = e.Target > 0 ? 100 * std::sqrt(e.J / e.Target) : 0;
+  // Only the first correction takes the level step; the later ones start from the drive.
+  const double g = s.Corrections == 0 ? e.Step : 1;
 
-  auto same = [&](double other) { return std::fabs(level - other) <= 1e-6 * level; };
-  // A correction that overshoots turns the error over: successive errors correlate near -1
-  // (at the noise floor near -0.5).
-  double cross = 0;
-  for (int i = 0; i < kRecord; ++i)
-    cross += (level * s.Target[i] - w.R[i]) * ErrorWeight(i, in.PulseSamples) * s.LastError[i];
-  const double lastJ = s.LastJ * level * level;
-  const bool overshot = s.Corrections > 0 && same(s.LastLevel) && lastJ > 0 &&
-                        cross < kOvershoot * std::sqrt(j * lastJ);
-  for (int i = 0; i < kRecord; ++i)
-    s.LastError[i] = ErrorWeight(i, in.PulseSamples) * (level * s.Target[i] - w.R[i]);
-  s.LastJ = out.J, s.LastLevel = level;
-  bool revert = false;
-  if (!s.HasBest || !same(s.BestLevel) || out.J < s.BestJ) {
-    s.HasBest = true, s.BestJ = out.J, s.BestLevel = level;
-    for (int i = 0; i < kRecord; ++i) s.BestDrive[i] = w.Q[i] / level;
-  } else if (out.J > kGuardGrowth * s.BestJ) {
-    revert = true;
-  }
-  if (overshot && !revert) {
-    ++s.Halvings;
-    out.step = Step::Slowed;
-  }
-  const double alpha = set.Gain * std::ldexp(1.0, -s.Halvings);
-
-  if (!revert) {
-    for (int i = 0; i < kRecord; ++i)
-      w.E[i] = ErrorWeight(i, in.PulseSamples) * (level * s.Target[i] - g * w.R[i]);
-    InvertResponse(s.Est, set, s.TargetEnergy, w);
-    w.Forward(w.E, w.X);
-    for (int k = 0; k < kLines; ++k) w.X[k] *= w.Inverse[k];
-    w.Backward(w.X, w.U);
-    const double toNext = next.Level / level;
-    bool finite = true;
-    for (int i = 0; i < kRecord; ++i) {
-      const double u = (g * w.Q[i] + alpha * w.U[i]) * toNext;
-      finite = finite && std::isfinite(u);
-      s.Drive[i] = static_cast<float>(u);
-    }
-    revert = !finite;  // an estimate gone wrong is never played
-    ++s.Corrections;
-  }
+  bool revert = Guard(s, w, e, level, in.PulseSamples, out);
+  if (!revert) revert = !Correct(s, w, set, g, level, in.PulseSamples, next.Level);
   if (revert) {
     DriveFromBest(s, next.Level);
     ++s.Halvings;
@@ -152,18 +195,7 @@ Outcome Learn(State& s, Workspace& w, const Settings& set, const Pulse& in, cons
   } else if (out.step != Step::Slowed) {
     out.step = Step::Shaped;
   }
-
-  double fall = 0;
-  const double peak = PeakOf(s.Drive);
-  const double synth = next.SynthesisedPeakVolts;
-  if (Positive(synth) && peak > set.GiveUpFactor * synth) {
-    out.reason = Reason::DrivePeak, out.Measure = peak / synth, out.Limit = set.GiveUpFactor;
-  } else if (!(peak <= next.LimitVolts)) {
-    out.reason = Reason::DriveLimit, out.Measure = peak, out.Limit = next.LimitVolts;
-  } else if (Stalled(s, in, out.J, fall)) {
-    out.reason = Reason::NoProgress, out.Measure = fall, out.Limit = 100 * kProgressFall;
-  }
-  if (out.reason != Reason::None) out.step = Step::GiveUp;
+  CheckGiveUp(s, set, in, next, out);
   out.Alpha = set.Gain * std::ldexp(1.0, -s.Halvings);
   return out;
 }
