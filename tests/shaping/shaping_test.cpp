@@ -210,7 +210,8 @@ TEST(Shaping, UnreachableTargetGivesUp) {
   }
 }
 
-// With acceptance off (no pulse "fails") only the drive rules can end a run.
+// With acceptance off (no pulse "fails") only the drive rules can end a run; the drive limit
+// is one.
 TEST(Shaping, NoProgressNeedsFailingFullLevelPulses) {
   State s;
   Workspace w;
@@ -226,6 +227,12 @@ TEST(Shaping, NoProgressNeedsFailingFullLevelPulses) {
       out = Learn(s, w, set, Pulse{q, y, ref, 10, 25, 0, true, fails}, next);
     EXPECT_EQ(out.reason, fails ? Reason::NoProgress : Reason::None);
   }
+  // A next drive beyond the drive limit ends the run with its peak.
+  Reset(s);
+  const Outcome out = Learn(s, w, set, Pulse{q, y, ref, 10, 25, 0, true, true}, Next{10, 100, 0.5});
+  EXPECT_EQ(out.reason, Reason::DriveLimit);
+  EXPECT_GT(out.Measure, 0.5);
+  EXPECT_EQ(out.Limit, 0.5);
 }
 
 // Whatever the drive holds, the codes stay in 1..255 and the level within its limits; a
