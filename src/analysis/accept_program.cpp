@@ -41,6 +41,7 @@ Tolerances TolerancesOf(const Program& p) {
   t.BandOutsidePct = OrDefault(p.Row(row::TolBandOutsidePct), d.BandOutsidePct);
   t.WindowBefore = OrDefault(p.Row(row::TolWindowBefore), d.WindowBefore);
   t.WindowAfter = OrDefault(p.Row(row::TolWindowAfter), d.WindowAfter);
+  t.EdgePct = OrDefault(p.Row(row::TolEdgePct), d.EdgePct);
   return t;
 }
 

@@ -19,7 +19,9 @@ constexpr const char* kNote =
     "Enter the figures of the test standard in use. The figures proposed for a new profile "
     "are this program's own starting values, not those of any standard. Percentages of "
     "the peak and the band are of the nominal peak; the band window is in nominal pulse "
-    "durations.";
+    "durations. The edge allowance leaves that % of the duration either side of the "
+    "reference's jumps (a sawtooth's fall or rise) out of the band; take it from the standard "
+    "too, 0 where it has none.";
 
 struct NumberField {
   int Row;
@@ -38,6 +40,8 @@ constexpr NumberField kNumbers[] = {
      ".1 and 4 durations"},
     {row::TolWindowAfter, "Band window after the pulse (durations)", 0.1, 10,
      ".1 and 10 durations"},
+    {row::TolEdgePct, "Edge allowance at the reference's jumps (+/- % of duration)", 0, 50,
+     "0 and 50 %"},
 };
 constexpr int kNumberCount = static_cast<int>(std::size(kNumbers));
 
@@ -51,7 +55,7 @@ std::vector<ui::FormField> FieldsInForce(const Program& p) {
   const Tolerances t = TolerancesOf(p);
   const double values[kNumberCount] = {t.PeakPct,       t.WidthPct,       t.VelocityPct,
                                        t.BandInsidePct, t.BandOutsidePct, t.WindowBefore,
-                                       t.WindowAfter};
+                                       t.WindowAfter,   t.EdgePct};
   std::vector<ui::FormField> f;
   f.push_back({"Judge every full-level pulse", true, AcceptanceOn(p), ""});
   for (int i = 0; i < kNumberCount; ++i)

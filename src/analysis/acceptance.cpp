@@ -100,6 +100,28 @@ int BestShift(std::span<const float> ref, std::span<const float> resp, Span main
   return best;
 }
 
+// Where the reference jumps (between samples i and i + 1: i + 0.5) inside `s`; at most
+// kMaxJumps, the first ones.
+constexpr int kMaxJumps = 16;
+struct Jumps {
+  double At[kMaxJumps] = {};
+  int Count = 0;
+};
+
+template <class X>
+Jumps JumpsOf(const X& x, Span s, double nominalPeak) {
+  Jumps j;
+  for (int i = s.first; i < s.last && j.Count < kMaxJumps; ++i)
+    if (std::fabs(x(i + 1) - x(i)) > 0.5 * nominalPeak) j.At[j.Count++] = i + 0.5;
+  return j;
+}
+
+bool NearAJump(const Jumps& j, int i, double allowance) {
+  for (int k = 0; k < j.Count; ++k)
+    if (std::fabs(i - j.At[k]) <= allowance) return true;
+  return false;
+}
+
 }  // namespace
 
 double VelocityPerGSecond(float unitSystem) {
@@ -147,8 +169,11 @@ AcceptanceResult JudgePulse(const PulseRecord& r, const Tolerances& tol) {
   out.VelocityChangePct = Pct(out.VelocityChange, out.NominalVelocityChange);
 
   const Span band = SamplesBetween(from - tol.WindowBefore * d, to + tol.WindowAfter * d, n);
+  const double allowance = tol.EdgePct > 0 ? tol.EdgePct * 0.01 * d : 0;
+  const Jumps jumps = allowance > 0 ? JumpsOf(nominal, band, out.NominalPeakG) : Jumps{};
   double worst = -1;
   for (int i = band.first; i <= band.last; ++i) {
+    if (jumps.Count > 0 && NearAJump(jumps, i, allowance)) continue;
     const double dev = x(i) - nominal(i), limit = BandHalfWidth(r, tol, out.NominalPeakG, i);
     const bool outside = !(std::fabs(dev) <= limit);
     out.SamplesOutside += outside;

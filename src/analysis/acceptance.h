@@ -24,6 +24,9 @@ struct Tolerances {
   double PeakPct = 15, WidthPct = 15, VelocityPct = 15;
   double BandInsidePct = 15, BandOutsidePct = 15;
   double WindowBefore = 0.4, WindowAfter = 1.5;  // in nominal durations
+  // The band leaves out +- this % of the duration around the reference's jumps (a step of
+  // more than half the nominal peak between two samples, as a sawtooth's fall).
+  double EdgePct = 0;
 };
 
 // Velocity per G and second in each unit system's velocity unit (in/s, cm/s, cm/s).

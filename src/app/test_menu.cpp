@@ -6,6 +6,7 @@
 #include "app/menus.h"
 #include "common/number_text.h"
 #include "common/prompt.h"
+#include "control/waveform_form.h"
 #include "daq/discovery.h"
 #include "display/plot.h"
 #include "display/status_panel.h"
@@ -168,6 +169,9 @@ bool OnTestMenu(Program& p, ui::MenuId id, int) {
       return true;
     case MenuId::mnuTestTolerance:
       analysis::AskTolerances(p);
+      return true;
+    case MenuId::mnuTestWaveform:
+      control::AskWaveformControl(p);
       return true;
     default:
       return false;

@@ -227,7 +227,8 @@ void AcceptanceBlock(Program& p) {
       "ACCEPTANCE: PEAK +/-" + Fixed(r.PeakPct, 1) + " %  WIDTH +/-" + Fixed(r.WidthPct, 1) +
           " %  VEL. CHANGE +/-" + Fixed(r.VelocityPct, 1) + " %  BAND +/-" +
           Fixed(r.BandInsidePct, 1) + " % IN, +/-" + Fixed(r.BandOutsidePct, 1) + " % OUT, " +
-          Fixed(r.WindowBefore, 2) + " D BEFORE TO " + Fixed(r.WindowAfter, 2) + " D AFTER",
+          Fixed(r.WindowBefore, 2) + " D BEFORE TO " + Fixed(r.WindowAfter, 2) + " D AFTER" +
+          (r.EdgePct > 0 ? " EXCEPT +/-" + Fixed(r.EdgePct, 1) + " % D AT JUMPS" : ""),
       color::Black);
   if (!a.Judged) {
     Put(p, 0.3, 0.944, "CH#1: NO FULL-LEVEL PULSE JUDGED", color::Black);

@@ -71,6 +71,13 @@ inline constexpr int TolBandOutsidePct = 145;  // +-% of the nominal peak, elsew
 inline constexpr int TolWindowBefore = 146;    // band window before the pulse, durations
 inline constexpr int TolWindowAfter = 147;     // band window after the pulse, durations
 inline constexpr int TolStopOnFail = 148;      // 1: a FAIL stops the run
+inline constexpr int TolEdgePct = 149;         // band left out +- this % of D at the jumps
+// Waveform control; 0 is the default of each (and off).
+inline constexpr int ShapingOn = 150;       // 1 on
+inline constexpr int ShapingGain = 151;     // correction gain
+inline constexpr int ShapingRegPct = 152;   // regularisation, % of the largest response
+inline constexpr int ShapingBandPct = 153;  // band limit, % of the sampling frequency
+inline constexpr int ShapingGiveUp = 154;   // give-up factor, x the synthesised drive peak
 }  // namespace row
 
 // Rows of the per-channel settings, channel 1 first.

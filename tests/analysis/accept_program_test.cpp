@@ -207,3 +207,19 @@ TEST_F(AcceptCommand, JudgesEveryChannelOfADataFileWithItsOwnSettings) {
 }
 
 }  // namespace
+
+TEST(AcceptProgram, TheDialogsEdgeAllowanceIsStoredAndJudgedWith) {
+  DemoRun d;
+  d.plat.FormAnswers.push_back([](std::vector<ui::FormField>& f) {
+    ASSERT_EQ(f.size(), 10u);
+    EXPECT_EQ(f[8].Text, "0");  // an older profile leaves nothing out
+    f[8].Text = "60";
+  });
+  d.plat.FormAnswers.push_back([](std::vector<ui::FormField>& f) { f[8].Text = "5"; });
+  d.Click(MenuId::mnuTestTolerance);
+  ASSERT_EQ(d.plat.Boxes.size(), 1u);
+  EXPECT_NE(d.plat.Boxes[0].Text.find("Edge allowance"), std::string::npos);
+  EXPECT_NE(d.plat.Boxes[0].Text.find("between 0 and 50 %"), std::string::npos);
+  EXPECT_EQ(d.prog.Row(row::TolEdgePct), 5.0f);
+  EXPECT_EQ(analysis::TolerancesOf(d.prog).EdgePct, 5);
+}

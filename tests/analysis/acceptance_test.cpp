@@ -126,3 +126,25 @@ TEST(Acceptance, ARecordWithoutAMainPulseNeverPasses) {
 }
 
 }  // namespace
+
+// A terminal-peak sawtooth whose response falls over a few samples fails the band at the fall;
+// an edge allowance leaves those samples out, and only those.
+TEST(Acceptance, EdgeAllowanceLeavesOutTheReferencesJumps) {
+  Case c;
+  c.ref.fill(0);
+  const int from = static_cast<int>(std::ceil(4 * kD)), to = static_cast<int>(5 * kD);
+  for (int i = from; i <= to; ++i) c.ref[i] = static_cast<float>(kA * (i - 4 * kD) / kD);
+  c.resp = c.ref;
+  for (int k = 1; k <= 3; ++k) c.resp[to + k] = static_cast<float>(c.ref[to] * (1 - k / 4.0));
+  analysis::Tolerances tol;
+  const auto strict = c.Judge(tol);
+  EXPECT_EQ(strict.verdict, Verdict::FailBand);
+  tol.EdgePct = 10;  // +-5.6 samples about the fall
+  const auto allowed = c.Judge(tol);
+  EXPECT_EQ(allowed.verdict, Verdict::Pass);
+  EXPECT_EQ(allowed.PeakPct, strict.PeakPct);
+  EXPECT_EQ(allowed.VelocityChangePct, strict.VelocityChangePct);
+  // A fault away from the jump still fails.
+  c.resp[from + 10] += static_cast<float>(0.3 * kA);
+  EXPECT_EQ(c.Judge(tol).verdict, Verdict::FailBand);
+}
