@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "sequencer/sequencer.h"
+#include "app/timers.h"
 #include "control/equalize.h"
 #include "daq/acquisition.h"
 #include "profile/recompute.h"

@@ -1,6 +1,6 @@
 #pragma once
 // Test Setup > Waveform Control...: the waveform control's settings in one form.
-#include "app/program.h"
+#include "program/program.h"
 
 namespace control {
 
