@@ -3,8 +3,8 @@
 #include <ostream>
 #include <string>
 
-#include "program/program.h"
 #include "common/text_file.h"
+#include "program/program.h"
 
 namespace analysis {
 

@@ -5,8 +5,7 @@
 
 #include "analysis/srs_inputs.h"
 #include "common/rounding.h"
-#include "display/inputs.h"
-#include "display/status_panel.h"
+#include "daq/samples.h"
 
 namespace analysis {
 
@@ -67,14 +66,14 @@ PulseRecord ReferencePulse(Program& p) {
 PulseRecord ProgramPulse(Program& p, int c) {
   auto& a = p.accept;
   const PulseRecord r = ReferencePulse(p);
-  const float scale = display::ChannelScale(p, c);
+  const float scale = daq::ChannelScale(p, c);
   // A channel without a usable calibration reads as zero, as on the plot.
   if (c >= 1 && c <= 16 && std::isfinite(scale) && scale != 0) {
     const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
     const int k = c <= 8 ? c - 1 : c - 9;
     for (int i = 0; i < kRecord; ++i) {
       const int32_t counts =
-          display::ScanSample(b, static_cast<long>(i) * p.daq.ScanStride + k) - p.daq.AdcZero;
+          daq::ScanSample(b, static_cast<long>(i) * p.daq.ScanStride + k) - p.daq.AdcZero;
       a.Response[i] = static_cast<float>(counts / static_cast<double>(scale));
     }
   }

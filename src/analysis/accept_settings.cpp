@@ -6,7 +6,6 @@
 
 #include "analysis/accept_program.h"
 #include "common/number_text.h"
-#include "display/plot.h"
 
 namespace analysis {
 
@@ -90,12 +89,12 @@ std::string ToleranceOutOfBounds(const Program& p) {
   return "";
 }
 
-void AskTolerances(Program& p) {
+bool AskTolerances(Program& p) {
   std::vector<ui::FormField> f = FieldsInForce(p);
   double values[kNumberCount];
   for (;;) {
-    if (!p.platform.FormDialog(kToleranceTitle, kNote, f)) return;
-    if (f.size() != kNumberCount + 2) return;  // a platform that lost fields stores nothing
+    if (!p.platform.FormDialog(kToleranceTitle, kNote, f)) return false;
+    if (f.size() != kNumberCount + 2) return false;  // a platform that lost fields stores nothing
     const std::string refusal = FirstRefusal(f, values);
     if (refusal.empty()) break;
     p.platform.MessageBox(refusal, ui::Buttons::OK, ui::Icon::None, kBoundsTitle);
@@ -104,7 +103,7 @@ void AskTolerances(Program& p) {
   for (int i = 0; i < kNumberCount; ++i) p.Row(kNumbers[i].Row) = static_cast<float>(values[i]);
   p.Row(row::TolStopOnFail) = f.back().Checked ? 1.0f : 0.0f;
   ShowVerdict(p);
-  if (p.win.Checked(ui::MenuId::mnuViewTolBand)) display::RefreshPlot(p);
+  return true;
 }
 
 }  // namespace analysis

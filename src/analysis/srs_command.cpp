@@ -6,13 +6,13 @@
 
 #include "analysis/srs_csv.h"
 #include "analysis/srs_inputs.h"
-#include "program/program.h"
 #include "common/number_text.h"
 #include "display/plot.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"
 #include "profile/waveshape_file.h"
+#include "program/program.h"
 #include "ui/headless_platform.h"
 
 namespace analysis {

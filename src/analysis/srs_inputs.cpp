@@ -2,8 +2,7 @@
 
 #include <cmath>
 
-#include "display/inputs.h"
-#include "display/response.h"
+#include "daq/samples.h"
 
 namespace analysis {
 
@@ -15,7 +14,7 @@ uint32_t ActiveChannels(const Program& p) {
 }
 
 double RecordSampleRate(const Program& p) {
-  return 1280 * display::SampleFactorOf(p);
+  return 1280 * daq::SampleFactorOf(p);
 }
 
 SrsWindow MainPulseWindow(const Program& p) {
@@ -51,13 +50,13 @@ void FillSrsInputs(const Program& p, uint32_t channels, SrsInputs& in) {
   const long stride = p.daq.ScanStride;
   for (int c = 1; c <= 16; ++c) {
     if (!(channels & ChannelBit(c))) continue;
-    const float scale = display::ChannelScale(p, c);
+    const float scale = daq::ChannelScale(p, c);
     // A channel without a usable calibration reads as zero, as on the plot.
     if (!std::isfinite(scale) || scale == 0) continue;
     const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
     const int k = c <= 8 ? c - 1 : c - 9;
     for (int i = 0; i < kSrsRecordSamples; ++i) {
-      const int32_t counts = display::ScanSample(b, i * stride + k) - int32_t{p.daq.AdcZero};
+      const int32_t counts = daq::ScanSample(b, i * stride + k) - int32_t{p.daq.AdcZero};
       in.X[i][c] = counts / static_cast<double>(scale);
     }
   }

@@ -11,6 +11,7 @@
 #include "daq/digital.h"
 #include "daq/discovery.h"
 #include "display/plot.h"
+#include "display/status_panel.h"
 #include "files/calibration.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
@@ -32,7 +33,7 @@ void MainInitialize(Program& p) {
   profile::SetProfileDefaults(p);
   profile::LoadDefaultProfile(p);
   p.daq.BoardAddress = common::ToInt32(p.Row(profile::row::MasterAddress));
-  daq::HardwareStartup(p);
+  if (daq::HardwareStartup(p)) display::UpdateStatusPanel(p);
   if (p.daq.DemoMode != 1.0f) {
     p.daq.DemoMode = 0.0f;
     p.win.Check(MenuId::mnuTestDemo, false);

@@ -107,7 +107,8 @@ void ToggleDemo(Program& p) {
   bool on = !p.win.Checked(MenuId::mnuTestDemo);
   p.win.Check(MenuId::mnuTestDemo, on);
   p.daq.DemoMode = on ? 1.0f : 0.0f;
-  if (!on && p.daq.MasterHandle == -1 && p.Row(row::InterfaceType) == 1) daq::HardwareStartup(p);
+  if (!on && p.daq.MasterHandle == -1 && p.Row(row::InterfaceType) == 1 && daq::HardwareStartup(p))
+    display::UpdateStatusPanel(p);
   profile::RecomputeProfile(p);
 }
 
@@ -168,7 +169,9 @@ bool OnTestMenu(Program& p, ui::MenuId id, int) {
       ToggleDemo(p);
       return true;
     case MenuId::mnuTestTolerance:
-      analysis::AskTolerances(p);
+      // The band drawn follows the settings just stored.
+      if (analysis::AskTolerances(p) && p.win.Checked(MenuId::mnuViewTolBand))
+        display::RefreshPlot(p);
       return true;
     case MenuId::mnuTestWaveform:
       control::AskWaveformControl(p);

@@ -3,18 +3,47 @@
 #include "daq/acquisition.h"
 #include "daq/call_layer.h"
 #include "daq/wait.h"
-#include "display/status_panel.h"
-#include "files/system_settings.h"
 #include "profile/record.h"
 
 namespace daq {
 
 namespace {
+
+using ui::MenuId;
+
+constexpr MenuId kChannelMenus[] = {MenuId::mnuSystemCalGain, MenuId::mnuInputsCurrent,
+                                    MenuId::mnuInputsSens, MenuId::mnuViewResponse};
+
+void EnableChannels(ui::Window& w, int first, int last, bool on) {
+  for (MenuId id : kChannelMenus)
+    for (int i = first; i <= last; ++i) w.Menu(id, i).Enabled = on;
+}
+
 constexpr const char* kInstallError = "Install Error";
 void InstallBox(Program& p, const char* text) {
   p.platform.MessageBox(text, ui::Buttons::OK, ui::Icon::None, kInstallError);
 }
 }  // namespace
+
+void ApplyActiveChannels(Program& p) {
+  auto& w = p.win;
+  if (p.daq.EightChannelFlag == 0) {
+    w.CheckOnly(MenuId::mnuSystemActiveChannels4, MenuId::mnuSystemActiveChannels4,
+                MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels16);
+    EnableChannels(w, 4, 7, false);
+  } else if (p.daq.EightChannelFlag == 1) {
+    w.CheckOnly(MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels4,
+                MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels16);
+    EnableChannels(w, 4, 7, true);
+  }
+  bool sixteen = p.daq.SixteenChannelFlag == 1;
+  if (sixteen)
+    w.CheckOnly(MenuId::mnuSystemActiveChannels16, MenuId::mnuSystemActiveChannels4,
+                MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels16);
+  EnableChannels(w, 8, 15, sixteen);
+  w.Menu(MenuId::mnuViewChannelsLower).Enabled = sixteen;
+  w.Menu(MenuId::mnuViewChannelsUpper).Enabled = sixteen;
+}
 
 void OpenDevices(Program& p) {
   auto& d = p.daq;
@@ -43,20 +72,20 @@ void OpenDevices(Program& p) {
   } catch (const common::RunError&) {
     d.DemoMode = 1.0f;
     d.EightChannelFlag = 1;
-    files::ApplyActiveChannels(p);
+    ApplyActiveChannels(p);
     InstallBox(p, " No hardware was detected. The Software has been put in the Demo Mode");
   }
 }
 
-void HardwareStartup(Program& p) {
+bool HardwareStartup(Program& p) {
   auto& d = p.daq;
   if (p.Row(profile::row::InterfaceType) == 1) {
     InitAcquisition(p);
     SelectInputGains(p);
     ComputeChannelScales(p);
-    if (d.DemoMode == 1.0f) return;
+    if (d.DemoMode == 1.0f) return false;
     OpenDevices(p);
-    if (d.DemoMode == 1.0f) return;
+    if (d.DemoMode == 1.0f) return false;
     d.ActiveHandle = d.MasterHandle;
     float code = p.Row(profile::row::ActiveChannelsCode);
     if (code == 2) d.SixteenChannelFlag = 1;
@@ -77,8 +106,8 @@ void HardwareStartup(Program& p) {
   d.DemoMode = 0;
   p.win.Check(ui::MenuId::mnuTestDemo, false);
   d.EightChannelFlag = 1;
-  files::ApplyActiveChannels(p);
-  display::UpdateStatusPanel(p);
+  ApplyActiveChannels(p);
+  return true;
 }
 
 }  // namespace daq

@@ -2,8 +2,13 @@
 #include "program/program.h"
 
 namespace daq {
-// Sets up the acquisition and opens the boards, or falls back to demo mode.
-void HardwareStartup(Program& p);
+
+// Checks the channel-count item and enables the per-channel menu items of the active
+// channels, from EightChannelFlag and SixteenChannelFlag.
+void ApplyActiveChannels(Program& p);
+// Sets up the acquisition and opens the boards, or falls back to demo mode. True when it
+// went through to the end: the caller then shows the new mode on the status panel.
+bool HardwareStartup(Program& p);
 // Opens the master board, and the slave with sixteen channels; a failure means demo mode.
 void OpenDevices(Program& p);
 }  // namespace daq

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "daq/samples.h"
 #include "program/program.h"
 
 namespace display {
@@ -15,15 +16,8 @@ inline float RemoteLevelG(const Program& p) {
   return p.run.RemoteLevelG;
 }
 
-// Counts per G of channel c (1..16).
-inline float ChannelScale(const Program& p, int c) {
-  return (c >= 0 && c < static_cast<int>(p.daq.ChannelScale.size())) ? p.daq.ChannelScale[c] : 0;
-}
-
-// Element `index` of a scan buffer; 0 past its ends (the last scan's successor included).
-inline int16_t ScanSample(const std::array<int16_t, daq::kScanCount * daq::kScanStride>& b,
-                          long index) {
-  return (index >= 0 && index < static_cast<long>(b.size())) ? b[index] : 0;
-}
+using daq::ChannelScale;
+using daq::SampleFactorOf;
+using daq::ScanSample;
 
 }  // namespace display

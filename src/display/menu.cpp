@@ -1,4 +1,5 @@
 #include "display/menu.h"
+
 #include "display/axes.h"
 #include "display/draw.h"
 #include "display/plot.h"

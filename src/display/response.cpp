@@ -8,11 +8,6 @@
 
 namespace display {
 
-double SampleFactorOf(const Program& p) {
-  int m = p.wave.SampleFactor;
-  return (m >= 1 && m <= 8) ? m : 1;
-}
-
 void ComputeResponse(const Program& p, int c, double dispStep, ResponseTraces& out) {
   const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
   const int k = c <= 8 ? c - 1 : c - 9;

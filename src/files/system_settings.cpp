@@ -9,6 +9,7 @@
 #include "common/prompt.h"
 #include "daq/acquisition.h"
 #include "daq/discovery.h"
+#include "display/status_panel.h"
 #include "profile/recompute.h"
 #include "profile/record.h"
 
@@ -17,14 +18,6 @@ namespace files {
 using ui::MenuId;
 
 namespace {
-
-constexpr MenuId kChannelMenus[] = {MenuId::mnuSystemCalGain, MenuId::mnuInputsCurrent,
-                                    MenuId::mnuInputsSens, MenuId::mnuViewResponse};
-
-void EnableChannels(ui::Window& w, int first, int last, bool on) {
-  for (MenuId id : kChannelMenus)
-    for (int i = first; i <= last; ++i) w.Menu(id, i).Enabled = on;
-}
 
 constexpr const char* kInputsTitle = "Setup Inputs";
 
@@ -66,39 +59,19 @@ void EditBoardAddress(Program& p, int row, const std::string& prompt) {
   auto v = AskValue(p, prompt, " VAV System Setup", p.Row(row));
   if (!v) return;
   p.Row(row) = static_cast<float>(*v);
-  daq::HardwareStartup(p);
+  if (daq::HardwareStartup(p)) display::UpdateStatusPanel(p);
   if (p.daq.DemoMode != 1.0f) p.win.Check(MenuId::mnuTestDemo, false);
 }
 
 }  // namespace
 
-void ApplyActiveChannels(Program& p) {
-  auto& w = p.win;
-  if (p.daq.EightChannelFlag == 0) {
-    w.CheckOnly(MenuId::mnuSystemActiveChannels4, MenuId::mnuSystemActiveChannels4,
-                MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels16);
-    EnableChannels(w, 4, 7, false);
-  } else if (p.daq.EightChannelFlag == 1) {
-    w.CheckOnly(MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels4,
-                MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels16);
-    EnableChannels(w, 4, 7, true);
-  }
-  bool sixteen = p.daq.SixteenChannelFlag == 1;
-  if (sixteen)
-    w.CheckOnly(MenuId::mnuSystemActiveChannels16, MenuId::mnuSystemActiveChannels4,
-                MenuId::mnuSystemActiveChannels8, MenuId::mnuSystemActiveChannels16);
-  EnableChannels(w, 8, 15, sixteen);
-  w.Menu(MenuId::mnuViewChannelsLower).Enabled = sixteen;
-  w.Menu(MenuId::mnuViewChannelsUpper).Enabled = sixteen;
-}
-
 void SetActiveChannels(Program& p, int code) {
   p.Row(profile::row::ActiveChannelsCode) = static_cast<float>(code);
   p.daq.EightChannelFlag = code == 0 ? 0 : 1;
   p.daq.SixteenChannelFlag = code == 2 ? 1 : 0;
-  ApplyActiveChannels(p);
+  daq::ApplyActiveChannels(p);
   // The second board is opened by a fresh start-up of the hardware.
-  if (code == 2) daq::HardwareStartup(p);
+  if (code == 2 && daq::HardwareStartup(p)) display::UpdateStatusPanel(p);
 }
 
 void SetInterfaceType(Program& p, int type) {

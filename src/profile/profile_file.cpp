@@ -10,6 +10,7 @@
 #include "common/file_name.h"
 #include "common/number_text.h"
 #include "daq/discovery.h"
+#include "display/status_panel.h"
 #include "profile/recompute.h"
 
 namespace profile {
@@ -172,7 +173,7 @@ void OpenProfileWith(Program& p, bool (*read)(FieldSource&, ShockProfile&)) {
 
 void ApplyOpenedProfile(Program& p) {
   p.win.SetCaption(ui::LabelId::lblTestTitle, p.profile.Record.TestTitle);
-  daq::HardwareStartup(p);
+  if (daq::HardwareStartup(p)) display::UpdateStatusPanel(p);
   RecomputeProfile(p);
 }
 

@@ -1,12 +1,13 @@
 // The Shock Setup menu and the profile items of the File menu.
-#include "profile/menu.h"
 #include "common/number_text.h"
 #include "common/prompt.h"
 #include "daq/acquisition.h"
 #include "daq/discovery.h"
 #include "display/plot.h"
+#include "display/status_panel.h"
 #include "profile/kinematics.h"
 #include "profile/legacy_file.h"
+#include "profile/menu.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"
@@ -140,7 +141,7 @@ void ChooseShape(Program& p, MenuId item, float code, bool restartHardware = fal
                   MenuId::mnuShockShapeQuarter, MenuId::mnuShockShapeCusp,
                   MenuId::mnuShockShapeSineBurst, MenuId::mnuShockShapeCustom);
   p.Row(row::PulseShape) = code;
-  if (restartHardware) daq::HardwareStartup(p);
+  if (restartHardware && daq::HardwareStartup(p)) display::UpdateStatusPanel(p);
   RecomputeProfile(p);
 }
 
