@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "analysis/acceptance.h"
-#include "sequencer/sequencer.h"
+#include "control/stop.h"
 #include "common/error_box.h"
 #include "common/file_name.h"
 #include "common/number_text.h"

@@ -1,7 +1,7 @@
 // The history window and the recall of a stored pulse into the main plot.
 #include <cstdio>
 
-#include "sequencer/sequencer.h"
+#include "control/stop.h"
 #include "common/error_box.h"
 #include "common/file_name.h"
 #include "common/number_text.h"
