@@ -256,6 +256,23 @@ void BoxShown(Program& p, const std::string& title, const std::string& text) {
   s.Out->Post();
 }
 
+bool RefusesFile(Program& p, const std::string& chosen) {
+  const std::string& db = p.history.Path;
+  if (db.empty() || chosen.empty()) return false;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path file = fs::weakly_canonical(chosen, ec);
+  if (ec) return false;
+  for (const char* tail : {"", "-wal", "-shm", "-journal"}) {
+    const fs::path own = fs::weakly_canonical(db + tail, ec);
+    if (ec || own != file) continue;
+    p.platform.MessageBox(chosen + " is a file of the test history; choose another file.",
+                          ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
+    return true;
+  }
+  return false;
+}
+
 void Flush(Program& p) {
   if (p.history.Out) p.history.Out->Flush();
 }

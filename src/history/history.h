@@ -31,6 +31,10 @@ void AfterEvent(Program& p, const EventEnd& end);
 // A message box is about to be shown.
 void BoxShown(Program& p, const std::string& title, const std::string& text);
 
+// A file dialog chose `chosen`: true, with one box, when it is the history's file or one of
+// its companions (-wal, -shm, -journal).
+bool RefusesFile(Program& p, const std::string& chosen);
+
 // Waits until every row handed to the writer is committed.
 void Flush(Program& p);
 

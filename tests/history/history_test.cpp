@@ -206,3 +206,22 @@ TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {
   EXPECT_FALSE(history::ShowPulse(p, 12345));
   EXPECT_EQ(h.plat.Boxes.back().Title, history::kTitle);
 }
+
+// A dialog's answer naming the history or a companion is refused as a cancel, with one box:
+// the program never reads or writes them through a descriptor of its own.
+TEST_F(HistoryRun, FileDialogsCannotHandTheHistorysFilesToTheProgram) {
+  h.Press(ButtonId::cmdPreTest);
+  RunToIdle();
+  ASSERT_TRUE(p.history.Out);
+  history::Flush(p);
+  const std::string before = ReadFile(p.history.Path), wal = ReadFile(p.history.Path + "-wal");
+  h.plat.Files.push_back(p.history.Path + "-wal");
+  h.Click(MenuId::mnuFileSaveProfile);
+  h.plat.Files.push_back("h.sqlite");  // relative to the working folder
+  h.Click(MenuId::mnuFileOpenProfile);
+  EXPECT_EQ(h.plat.CountBoxes(history::kTitle), 2);
+  EXPECT_NE(h.plat.Boxes.back().Text.find("h.sqlite is a file of the test history"),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(p.history.Path), before);
+  EXPECT_EQ(ReadFile(p.history.Path + "-wal"), wal);
+}
