@@ -37,7 +37,7 @@ Store* Reader(Program& p) {
     return nullptr;
   }
   try {
-    s.Db = std::make_unique<Store>(s.Path);
+    s.Db = std::make_unique<Store>(s.Path, Access::Read);  // never writes
   } catch (const StoreError& e) {
     Box(p, "The test history " + s.Path + " cannot be opened: " + e.what() + ".");
   }
