@@ -184,16 +184,16 @@ TEST(HistoryCommand, QueriesNeverWriteOlderSchemasAreReadAsTheyAreBadVersionsRef
   const std::string archived = dir / "archive/h.sqlite";
   const pid_t child = ::fork();
   if (child == 0) {
-    bool ro =
-        ::geteuid() != 0
-            ? ::chmod((dir / "archive").c_str(), 0555) == 0
-            : ::unshare(CLONE_NEWNS) == 0 &&
-                  ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                  ::mount(archived.c_str(), archived.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
-                  ::mount((dir / "archive").c_str(), (dir / "archive").c_str(), nullptr, MS_BIND,
-                          nullptr) == 0 &&
-                  ::mount(nullptr, (dir / "archive").c_str(), nullptr,
-                          MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    const std::string folder = dir / "archive";
+    bool ro = false;
+    if (::geteuid() != 0)
+      ro = ::chmod(folder.c_str(), 0555) == 0;
+    else
+      ro =
+          ::unshare(CLONE_NEWNS) == 0 &&
+          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+          ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+          ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
     if (!ro) ::_exit(77);
     const bool ok = QueryAllLeavingFilesAlone(archived) == 2 && !::testing::Test::HasFailure();
     ::_exit(ok ? 0 : 1);
@@ -201,7 +201,9 @@ TEST(HistoryCommand, QueriesNeverWriteOlderSchemasAreReadAsTheyAreBadVersionsRef
   int status = 0;
   ::waitpid(child, &status, 0);
   ::chmod((dir / "archive").c_str(), 0755);
-  if (WEXITSTATUS(status) != 77) EXPECT_EQ(WEXITSTATUS(status), 0);
+  if (WEXITSTATUS(status) != 77) {
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
 
   // Version 1: no procedure columns, read as runs outside a procedure, not upgraded.
   const std::string older = dir / "older.sqlite";
