@@ -92,6 +92,13 @@ bool Ensure(Program& p) {
   return s.Out != nullptr;
 }
 
+// Date and time as the boxes and the window show them: "2026-12-09 11:40:35 UTC".
+std::string ShownUtc(const std::string& iso) {
+  std::string s = iso.substr(0, 19);
+  if (s.size() > 10) s[10] = ' ';
+  return s + " UTC";
+}
+
 void OpenRun(Program& p, int kind) {
   auto& s = p.history;
   Job& job = s.Out->Next();
@@ -254,6 +261,32 @@ void BoxShown(Program& p, const std::string& title, const std::string& text) {
   job.Text2 = title;
   job.Text3 = text;
   s.Out->Post();
+}
+
+void StartUp(Program& p) {
+  auto& s = p.history;
+  std::error_code ec;
+  if (s.Out || s.Off || s.Path.empty() || !std::filesystem::is_regular_file(s.Path, ec)) return;
+  // A run another program is recording has no end yet either.
+  if (OpenElsewhere(s.Path)) return;
+  std::optional<RunRow> cut;
+  try {
+    auto db = std::make_unique<Store>(s.Path);
+    cut = db->EndInterrupted(NowUtc());
+    s.Out = std::make_unique<Writer>(std::move(db));
+  } catch (const std::exception& e) {
+    Fail(p, e.what());
+    return;
+  }
+  if (!cut) return;
+  p.platform.MessageBox(
+      "The last run of the test history was interrupted: the program ended without closing it "
+      "(it was killed, or the power failed).\n\nRun " +
+          std::to_string(cut->Id) + ", " + cut->Kind + ", started " + ShownUtc(cut->Started) +
+          ", profile " + (cut->ProfileFile.empty() ? "(none)" : cut->ProfileFile) + ": " +
+          std::to_string(cut->Pulses) + (cut->Pulses == 1 ? " pulse" : " pulses") +
+          " kept. The run is recorded as interrupted.",
+      ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
 }
 
 bool RefusesFile(Program& p, const std::string& chosen) {

@@ -28,6 +28,10 @@ struct EventEnd {
 // event's pulse with what the plot measured and the checks found.
 void AfterEvent(Program& p, const EventEnd& end);
 
+// At start-up: a last run left without an end by a killed program is ended as "interrupted",
+// with one box naming it.
+void StartUp(Program& p);
+
 // A message box is about to be shown.
 void BoxShown(Program& p, const std::string& title, const std::string& text);
 

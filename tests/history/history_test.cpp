@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "app/sequencer.h"
 #include "daq/acquisition.h"
@@ -224,4 +226,41 @@ TEST_F(HistoryRun, FileDialogsCannotHandTheHistorysFilesToTheProgram) {
             std::string::npos);
   EXPECT_EQ(ReadFile(p.history.Path), before);
   EXPECT_EQ(ReadFile(p.history.Path + "-wal"), wal);
+}
+
+// A program killed mid-run leaves a run without an end: the next start says so once and
+// records it as interrupted; a run another program still records is left alone.
+TEST_F(HistoryRun, AnInterruptedRunIsToldAtStartUpAndEndedAsInterrupted) {
+  {
+    history::Store db(p.history.Path);
+    history::RunStart r;
+    r.Started = "2026-12-09T11:40:35.250Z";
+    r.Kind = "Start";
+    r.ProfileFile = "KRXFileC.001";
+    const int64_t run = db.BeginRun(r);
+    history::PulseRecord rec;
+    rec.Channels = 1;
+    rec.Counts.assign(1024, 0);
+    for (int i = 0; i < 3; ++i) db.AddPulse(run, rec);
+    // Still open in another program: not ours to end.
+    const pid_t other = ::fork();
+    if (other == 0) {
+      Harness h2;
+      h2.prog.history.Path = p.history.Path;
+      history::StartUp(h2.prog);
+      ::_exit(h2.plat.CountBoxes(history::kTitle) == 0 && !h2.prog.history.Out ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  h.Start();
+  ASSERT_EQ(h.plat.CountBoxes(history::kTitle), 1);
+  const std::string& text = h.plat.Boxes.back().Text;
+  for (const char* part : {"interrupted", "2026-12-09 11:40:35 UTC", "3 pulses", "KRXFileC.001"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+  const auto runs = Db().Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].EndedBy, "interrupted");
+  EXPECT_FALSE(runs[0].Ended.empty());
 }
