@@ -92,6 +92,16 @@ bool Ensure(Program& p) {
   return s.Out != nullptr;
 }
 
+void PostEvent(Program& p, const EventRow& e) {
+  Job& job = p.history.Out->Next();
+  job.What = Job::Event;
+  job.Time = e.Time;
+  job.Text1 = e.Kind;
+  job.Text2 = e.Title;
+  job.Text3 = e.Text;
+  p.history.Out->Post();
+}
+
 // Date and time as the boxes and the window show them: "2026-12-09 11:40:35 UTC".
 std::string ShownUtc(const std::string& iso) {
   std::string s = iso.substr(0, 19);
@@ -123,6 +133,8 @@ void OpenRun(Program& p, int kind) {
   s.RunStep = s.Step;
   s.PulseIndex = 0;
   s.LastVerdict.clear();
+  if (s.Held && s.Procedure == s.RunProcedure) PostEvent(p, *s.Held);
+  s.Held.reset();
 }
 
 std::string EndReason(const Program& p, const EventEnd& end, int now) {
@@ -168,6 +180,51 @@ std::string Number(double v) {
   return std::string(buf, res.ptr);
 }
 
+// Completes the event's pulse with what the plot measured and the checks found.
+void PostOutcome(Program& p) {
+  auto& s = p.history;
+  if (!s.EventPulse || s.EventPulseKind == "equalisation") return;
+  Job& job = s.Out->Next();
+  job.What = Job::Outcome;
+  PulseOutcome& o = job.Result;
+  o.PeakA = p.plot.ResponsePeakA;
+  o.PeakV = p.plot.ResponsePeakV;
+  o.PeakD = p.plot.ResponsePeakD;
+  o.RefPeakA = p.plot.RefPeakA;
+  o.RefPeakV = p.plot.RefPeakV;
+  o.RefPeakD = p.plot.RefPeakD;
+  const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
+  o.TripCode = full ? p.control.TripCode : 0;
+  o.Accept = JudgedAcceptance(p);
+  if (o.Accept.Judged) s.LastVerdict = o.Accept.Verdict;
+  s.Out->Post();
+}
+
+// The open run belongs to another step than the one now named, or (`state` not idle) to
+// another command: it ends before anything of the new one is filed.
+bool RunIsStale(const Program& p, Run state) {
+  const auto& s = p.history;
+  if (!s.RunOpen) return false;
+  if (s.RunProcedure != s.Procedure || s.RunStep != s.Step) return true;
+  return state != Run::Idle && static_cast<int>(state) != s.RunKind;
+}
+
+// How the run of a step ended when the next step's first pulse or box comes before the
+// event's end: as the event would have ended it.
+std::string StepEndReason(const Program& p) {
+  if (p.history.EventPulse) return EndReason(p, {}, static_cast<int>(Run::Idle));
+  return p.history.LastVerdict.starts_with("FAIL") ? "acceptance FAIL" : "completed";
+}
+
+void EndRun(Program& p, const std::string& why) {
+  Job& job = p.history.Out->Next();
+  job.What = Job::EndRun;
+  job.Time = NowUtc();
+  job.Text1 = why;
+  p.history.Out->Post();
+  p.history.RunOpen = false;
+}
+
 }  // namespace
 
 std::string PathFrom(const char* variable) {
@@ -197,7 +254,12 @@ void PulseAnalyzed(Program& p) {
     kind = "equalisation";
   else if (state == Run::FullLevel && p.run.LevelFactor == 1.0f)
     kind = p.Row(row::ControlMode) == 2 ? "transient" : "full level";
-  // A pulse outside a run (key "P" when idle) gets a run of its own.
+  // A second pulse of one event: the first one's outcome is what the plot shows now.
+  PostOutcome(p);
+  // A run begins before the first pulse of its command (a step's pre-test right after the
+  // last step's pulses included); a pulse outside a run (key "P" when idle) gets its own.
+  if (RunIsStale(p, state)) EndRun(p, StepEndReason(p));
+  s.EventPulse = false;
   if (!s.RunOpen) OpenRun(p, static_cast<int>(state == Run::Idle ? Run::PreTest : state));
   Job& job = s.Out->Next();
   job.What = Job::Pulse;
@@ -215,34 +277,13 @@ void AfterEvent(Program& p, const EventEnd& end) {
     s.BoxInEvent = false;
     return;
   }
-  if (s.EventPulse && s.EventPulseKind != "equalisation") {
-    Job& job = s.Out->Next();
-    job.What = Job::Outcome;
-    PulseOutcome& o = job.Result;
-    o.PeakA = p.plot.ResponsePeakA;
-    o.PeakV = p.plot.ResponsePeakV;
-    o.PeakD = p.plot.ResponsePeakD;
-    o.RefPeakA = p.plot.RefPeakA;
-    o.RefPeakV = p.plot.RefPeakV;
-    o.RefPeakD = p.plot.RefPeakD;
-    const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
-    o.TripCode = full ? p.control.TripCode : 0;
-    o.Accept = JudgedAcceptance(p);
-    if (o.Accept.Judged) s.LastVerdict = o.Accept.Verdict;
-    s.Out->Post();
-  }
+  PostOutcome(p);
   const int now = static_cast<int>(app::RunStateOf(p));
   // A procedure's next step may start its run within the event that ended the last one:
   // the run of the old step has then ended as if the program had gone idle.
   const bool stepChanged = s.RunOpen && (s.RunProcedure != s.Procedure || s.RunStep != s.Step);
-  if (s.RunOpen && (now != s.RunKind || stepChanged)) {
-    Job& job = s.Out->Next();
-    job.What = Job::EndRun;
-    job.Time = NowUtc();
-    job.Text1 = EndReason(p, end, stepChanged ? static_cast<int>(Run::Idle) : now);
-    s.Out->Post();
-    s.RunOpen = false;
-  }
+  if (s.RunOpen && (now != s.RunKind || stepChanged))
+    EndRun(p, EndReason(p, end, stepChanged ? static_cast<int>(Run::Idle) : now));
   if (!s.RunOpen && now != static_cast<int>(Run::Idle) && !end.Closing) OpenRun(p, now);
   // What a closing program wrote is on the disk before it ends.
   if (end.Closing) s.Out->Flush();
@@ -252,15 +293,21 @@ void AfterEvent(Program& p, const EventEnd& end) {
 
 void BoxShown(Program& p, const std::string& title, const std::string& text) {
   auto& s = p.history;
-  if (!s.Out || !s.RunOpen) return;
+  if (!s.Out) return;
+  // A procedure's box for a step after the open run's (its pause) is not that run's: it is
+  // kept for the procedure's next run.
+  if (s.RunOpen && (s.RunProcedure != s.Procedure || s.RunStep != s.Step)) {
+    PostOutcome(p);
+    EndRun(p, StepEndReason(p));
+    s.EventPulse = false;
+  }
+  const std::string kind = title == "Error!" ? "board error" : "message";
+  if (!s.RunOpen) {
+    if (!s.Procedure.empty()) s.Held = {NowUtc(), kind, title, text};
+    return;
+  }
   s.BoxInEvent = true;
-  Job& job = s.Out->Next();
-  job.What = Job::Event;
-  job.Time = NowUtc();
-  job.Text1 = title == "Error!" ? "board error" : "message";
-  job.Text2 = title;
-  job.Text3 = text;
-  s.Out->Post();
+  PostEvent(p, {NowUtc(), kind, title, text});
 }
 
 void StartUp(Program& p) {

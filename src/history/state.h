@@ -3,6 +3,7 @@
 // being written, and the procedure and step the next runs belong to.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "history/store.h"
@@ -30,6 +31,8 @@ struct State {
   std::string EventPulseKind;
   bool BoxInEvent = false;  // a box was shown during the current event, in a run
   std::string LastVerdict;  // acceptance verdict of the last judged pulse of the run
+  // A procedure's box shown between its runs (a pause), filed with the next run.
+  std::optional<EventRow> Held;
   // The pulse on screen came from the history: its id, 0 once a real pulse replaced it.
   int64_t Recalled = 0;
 };

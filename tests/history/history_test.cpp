@@ -9,6 +9,8 @@
 #include "daq/acquisition.h"
 #include "display/plot.h"
 #include "files/data_file.h"
+#include "procedure/procedure_file.h"
+#include "procedure/runner.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "support/temp_dir.h"
@@ -263,4 +265,48 @@ TEST_F(HistoryRun, AnInterruptedRunIsToldAtStartUpAndEndedAsInterrupted) {
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].EndedBy, "interrupted");
   EXPECT_FALSE(runs[0].Ended.empty());
+}
+
+// A step that reuses the last step's equalisation fires its pre-test in the event that ended
+// the last step's pulses: the pre-test and the pause before it belong to the new step's runs.
+TEST_F(HistoryRun, EachStepsPulsesAndPauseAreFiledUnderItsOwnRuns) {
+  p.Row(row::TotalPulses) = 2;
+  p.Row(row::RepetitionRate) = 1;
+  WriteFile(dir_ / "KRXFileC.001", profile::ProfileText(p.profile.Record));
+  WriteFile(dir_ / "p.toml", R"(title = "Two"
+[[step]]
+name = "A"
+profile = "KRXFileC.001"
+pretest = false
+[[step]]
+pause = "Turn the specimen."
+[[step]]
+name = "B"
+profile = "KRXFileC.001"
+pretest = true
+)");
+  procedure::Procedure proc;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(procedure::LoadProcedure(dir_ / "p.toml", proc, errors));
+  ASSERT_TRUE(procedure::Begin(p, proc));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  for (double t = 0; t < 120000 && !procedure::Finished(p); t += 50) h.Advance(50);
+  ASSERT_TRUE(procedure::Finished(p));
+  int pretests = 0, pauses = 0;
+  for (const auto& run : Db().Runs()) {
+    for (const auto& pulse : Db().Pulses(run.Id)) {
+      if (pulse.Kind != "pre-test") continue;
+      ++pretests;
+      EXPECT_EQ(run.Step, "B");
+      EXPECT_EQ(run.Kind, "Pre-test");
+    }
+    for (const auto& e : Db().Events(run.Id))
+      if (e.Text == "Turn the specimen.") {
+        ++pauses;
+        EXPECT_NE(run.Step, "A");
+      }
+    EXPECT_FALSE(run.EndedBy.empty()) << run.Id;
+  }
+  EXPECT_EQ(pretests, 1);
+  EXPECT_EQ(pauses, 1);
 }
