@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "history/command.h"
 #include "history/history.h"
 #include "history/writer.h"
+#include "qt/history_window.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 #include "support/temp_dir.h"
@@ -166,4 +168,42 @@ TEST(HistoryWithDialogs, EveryCommittedPulseSurvivesDialogsAReaderAndAKill) {
   EXPECT_EQ(single("PRAGMA integrity_check"), "ok");
   EXPECT_EQ(single("SELECT count(*) FROM pulses"), std::to_string(2 * kPulses));
   sqlite3_close(db);
+}
+
+namespace {
+
+struct TwoRuns : ui::HistoryModel {
+  std::vector<ui::HistoryRunRow> Runs(bool withoutPulses) override {
+    std::vector<ui::HistoryRunRow> r{{1, "2026-12-09 11:40:35", "KRXFileC.001", "Start",
+                                      "A long qualification title: X axis positive", "3",
+                                      "completed"}};
+    if (withoutPulses)
+      r.push_back({2, "2026-12-09 11:41:00", "KRXFileC.001", "Start", "", "0", "aborted"});
+    return r;
+  }
+  std::vector<ui::HistoryPulseRow> Pulses(int64_t) override { return {}; }
+  void Show(int64_t) override {}
+  void Export(int64_t) override {}
+};
+
+}  // namespace
+
+TEST(HistoryWindow, ResizableWithTheProcedureInItsOwnColumnAndEmptyRunsOnlyWhenAsked) {
+  TwoRuns model;
+  qtui::HistoryWindow w(model, nullptr);
+  w.show();
+  QApplication::processEvents();
+  EXPECT_TRUE(w.isSizeGripEnabled());
+  auto* runs = w.findChildren<QTableWidget*>().front();
+  QStringList headers;
+  for (int c = 0; c < runs->columnCount(); ++c) headers << runs->horizontalHeaderItem(c)->text();
+  EXPECT_EQ(headers,
+            (QStringList{"Started (UTC)", "Profile", "Kind", "Procedure", "Pulses", "Ended by"}));
+  // Every column in view: the long procedure does not push Pulses and Ended by off.
+  int right = 0;
+  for (int c = 0; c < runs->columnCount(); ++c) right += runs->columnWidth(c);
+  EXPECT_LE(right, runs->viewport()->width() + 2);
+  EXPECT_EQ(runs->rowCount(), 1);
+  w.findChild<QCheckBox*>()->setChecked(true);
+  EXPECT_EQ(runs->rowCount(), 2);
 }

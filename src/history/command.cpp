@@ -40,7 +40,7 @@ std::string N(double v) {
 }
 
 void RunsCsv(Store& db, std::ostream& out) {
-  out << "\"Run\",\"Started\",\"Ended\",\"Profile\",\"Kind\",\"Pulses\",\"Ended by\","
+  out << "\"Run\",\"Started UTC\",\"Ended UTC\",\"Profile\",\"Kind\",\"Pulses\",\"Ended by\","
          "\"Control mode\",\"Board\",\"Folder\",\"Procedure\",\"Step\"\n";
   for (const auto& r : db.Runs())
     out << r.Id << ',' << Q(r.Started) << ',' << Q(r.Ended) << ',' << Q(r.ProfileFile) << ','
@@ -49,7 +49,7 @@ void RunsCsv(Store& db, std::ostream& out) {
 }
 
 void PulsesCsv(Store& db, int64_t run, std::ostream& out) {
-  out << "\"Pulse\",\"Time\",\"Kind\",\"Level G\",\"Drive counts\",\"Control peak G\","
+  out << "\"Pulse\",\"Time UTC\",\"Kind\",\"Level G\",\"Drive counts\",\"Control peak G\","
          "\"Verdict\",\"Index\",\"Level factor\",\"Test level G\",\"Drive gain\",\"Peak A\","
          "\"Peak V\",\"Peak D\",\"Ref peak A\",\"Ref peak V\",\"Ref peak D\",\"Trip code\","
          "\"Peak %\",\"Width %\",\"Velocity change %\",\"Worst band %\",\"Samples outside\"\n";

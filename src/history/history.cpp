@@ -285,6 +285,7 @@ void AfterEvent(Program& p, const EventEnd& end) {
   if (s.RunOpen && (now != s.RunKind || stepChanged))
     EndRun(p, EndReason(p, end, stepChanged ? static_cast<int>(Run::Idle) : now));
   if (!s.RunOpen && now != static_cast<int>(Run::Idle) && !end.Closing) OpenRun(p, now);
+  if (s.Procedure.empty()) s.Held.reset();  // the procedure ended before another run
   // What a closing program wrote is on the disk before it ends.
   if (end.Closing) s.Out->Flush();
   s.EventPulse = false;
@@ -360,7 +361,7 @@ void Flush(Program& p) {
 std::string PulseCsv(const PulseRecord& r, const char* eol) {
   std::string out = "\"Time ms\"";
   for (int c = 1; c <= kMaxChannels; ++c) out += ",\"Channel " + std::to_string(c) + " G\"";
-  out += ",\"Drive\"";
+  out += ",\"Drive G\"";
   out += eol;
   const double m = r.SampleFactor >= 1 && r.SampleFactor <= 8 ? r.SampleFactor : 1;
   for (int i = 0; i < kRecordScans; ++i) {

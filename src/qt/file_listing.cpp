@@ -18,7 +18,7 @@ QString ListingIconProvider::type(const QFileInfo& info) const {
 ListingGuard::ListingGuard() {
   // A platform's native dialog would list the folder with code of its own.
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-  QCoreApplication::instance()->installEventFilter(this);
+  if (auto* app = QCoreApplication::instance()) app->installEventFilter(this);
 }
 
 ListingGuard::~ListingGuard() {

@@ -65,14 +65,15 @@ TEST(HistoryCommand, PrintsRunsPulsesAndSamplesAndRefusesWhatIsMissing) {
   auto runs = Query({path, std::nullopt, std::nullopt});
   ASSERT_EQ(runs.Code, 0) << runs.Err;
   EXPECT_TRUE(FirstLine(runs.Out).starts_with(
-      "\"Run\",\"Started\",\"Ended\",\"Profile\",\"Kind\",\"Pulses\",\"Ended by\","));
+      "\"Run\",\"Started UTC\",\"Ended UTC\",\"Profile\",\"Kind\",\"Pulses\",\"Ended by\","));
   EXPECT_NE(runs.Out.find("\"KRXFileC.'1'\",\"Start\",1,"), std::string::npos) << runs.Out;
 
   auto pulses = Query({path, 1, std::nullopt});
   ASSERT_EQ(pulses.Code, 0) << pulses.Err;
-  EXPECT_TRUE(FirstLine(pulses.Out)
-                  .starts_with("\"Pulse\",\"Time\",\"Kind\",\"Level G\",\"Drive counts\",\"Control "
-                               "peak G\",\"Verdict\","));
+  EXPECT_TRUE(
+      FirstLine(pulses.Out)
+          .starts_with("\"Pulse\",\"Time UTC\",\"Kind\",\"Level G\",\"Drive counts\",\"Control "
+                       "peak G\",\"Verdict\","));
   EXPECT_NE(pulses.Out.find("\n1,\"\",\"full level\",20,0,0,\"\",0,"), std::string::npos)
       << pulses.Out;
 
@@ -84,7 +85,7 @@ TEST(HistoryCommand, PrintsRunsPulsesAndSamplesAndRefusesWhatIsMissing) {
   std::getline(lines, first);
   std::getline(lines, second);
   EXPECT_EQ(header.substr(0, 31), "\"Time ms\",\"Channel 1 G\",\"Channe");
-  EXPECT_TRUE(header.ends_with(",\"Channel 16 G\",\"Drive\""));
+  EXPECT_TRUE(header.ends_with(",\"Channel 16 G\",\"Drive G\""));
   EXPECT_EQ(first, "0,1,0,0,0,,,,,,,,,,,,,10");
   EXPECT_EQ(second.substr(0, 10), "0.78125,1,");
   EXPECT_EQ(std::count(samples.Out.begin(), samples.Out.end(), '\n'), 1025);

@@ -194,13 +194,23 @@ TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {
   h.plat.Files.push_back(dir_ / "pulse.csv");
   std::vector<ui::HistoryRunRow> runs;
   std::vector<ui::HistoryPulseRow> rows;
+  {
+    history::Flush(p);
+    history::Store(p.history.Path).BeginRun({});  // a run without pulses
+  }
+  size_t shownRuns = 0;
   h.plat.OnHistory = [&](ui::HistoryModel& m) {
-    runs = m.Runs();
+    shownRuns = m.Runs(false).size();
+    runs = m.Runs(true);
     rows = m.Pulses(runs[1].Id);
     m.Export(rows[1].Id);
+    m.Export(rows[0].Id);  // cancelled: the dialog answers its proposal
   };
   h.Click(MenuId::mnuFileHistory);
-  ASSERT_EQ(runs.size(), 3u);
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_EQ(shownRuns, 3u);
+  EXPECT_EQ(h.plat.Dialogs.back().FileName, "pulse-" + std::to_string(rows[0].Id) + ".csv");
+  EXPECT_FALSE(std::filesystem::exists(h.plat.Dialogs.back().FileName));
   EXPECT_EQ(runs[1].Kind, "Start");
   EXPECT_EQ(runs[1].Pulses, "2");
   ASSERT_EQ(rows.size(), 2u);
