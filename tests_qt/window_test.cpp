@@ -265,11 +265,15 @@ TEST(QtCursor, ReadsAgainstThePictureBoxsCurrentSize) {
 
 }  // namespace
 
+int RecordWithDialogs(const char* folder);  // history_dialog_test.cpp
+
 // The application lives on main's stack: a static one would be destroyed after Qt's own
 // statics at exit.
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  // The recording program of the history's dialog test.
+  if (argc == 3 && std::string(argv[1]) == "--history-recorder") return RecordWithDialogs(argv[2]);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

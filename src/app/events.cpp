@@ -58,6 +58,7 @@ void Dispatch(Program& p, const Event& e) {
   switch (e.Kind) {
     case EventKind::SplashDone:
       MainInitialize(p);
+      history::StartUp(p);
       break;
     case EventKind::Menu:
       DispatchMenu(p, e.Menu, e.Index);

@@ -77,14 +77,15 @@ constexpr OptionDoc kOptions[] = {
      "displacement against the system limits in the profile's units), without a window and "
      "without opening a board; exit 0 when it would be accepted, 2 otherwise."},
     {Opt::History, "--history", nullptr, "[RUN_ID]",
-     "Print the runs of the test history as CSV (Run, Started, Ended, Profile, Kind, Pulses, "
+     "Print the runs of the test history as CSV (Run, Started UTC, Ended UTC, Profile, Kind, "
+     "Pulses, "
      "Ended by, Control mode, Board, Folder, Procedure, Step) and exit; with RUN_ID, that run's "
-     "pulses (Pulse, Time, Kind, Level G, Drive counts, Control peak G, Verdict, then the "
+     "pulses (Pulse, Time UTC, Kind, Level G, Drive counts, Control peak G, Verdict, then the "
      "level, gain, measured and reference peaks, trip code and acceptance measures).",
      true},
     {Opt::Pulse, "--pulse", nullptr, "PULSE_ID",
      "Print one pulse of the test history as CSV and exit: Time ms, Channel 1 G to Channel 16 "
-     "G (an inactive channel's field empty) and Drive, one line per scan."},
+     "G (an inactive channel's field empty) and Drive G, one line per scan."},
     {Opt::Db, "--db", nullptr, "FILE",
      "With --history or --pulse: the test history file to read instead of the program's."},
     {Opt::Help, "--help", "-h", nullptr, "Print this help and exit."},
@@ -128,8 +129,11 @@ constexpr const char* kHistory =
     "demo or board, how it ended), a pulse row for every pulse (kind, index, level, drive, "
     "gain, peaks, trip code, acceptance, and the raw counts of every active channel with the "
     "zero count and scales) and an event row for every message box of a run. Each pulse is "
-    "committed before the next one fires. File, Test History... lists the runs and pulses, "
-    "shows a pulse in the plot and exports it.";
+    "committed before the next one fires; a run a killed program left open is told at the next "
+    "start and ended as interrupted. File, Test History... lists the runs and pulses, "
+    "shows a pulse in the plot and exports it. --history and --pulse only read: they change "
+    "nothing in the file and create no file beside it, so a history being recorded, on a "
+    "read-only disk or in an archive folder is read as it is.";
 
 constexpr const char* kExitStatus =
     "0 on success, 2 on a wrong command line, a file that cannot be read or a missing test "

@@ -1,7 +1,9 @@
 #pragma once
 // Stands between the program and its platform and passes everything through; it only
 // tells the history of each message box, so that the boxes of a run are kept without a
-// call at every place that shows one.
+// call at every place that shows one, and lets no file dialog hand the history's own files
+// to the program (reading or writing them through a second descriptor would drop the
+// history's locks).
 #include <functional>
 #include <string>
 
@@ -14,6 +16,8 @@ class BoxTap : public ui::Platform {
   explicit BoxTap(ui::Platform& inner) : inner_(inner) {}
   // Told of each box before it is shown: title, text.
   std::function<void(const std::string&, const std::string&)> OnBox;
+  // Asked of each file a dialog chose; true refuses it (having said why), as if cancelled.
+  std::function<bool(const std::string&)> Refuses;
   ui::Platform& Inner() { return inner_; }
 
   ui::Answer MessageBox(const std::string& text, ui::Buttons buttons, ui::Icon icon,
@@ -27,11 +31,11 @@ class BoxTap : public ui::Platform {
   }
   std::string OpenFileDialog(const std::string& title, const std::string& filter, int index,
                              const std::string& name) override {
-    return inner_.OpenFileDialog(title, filter, index, name);
+    return Chosen(inner_.OpenFileDialog(title, filter, index, name), name);
   }
   std::string SaveFileDialog(const std::string& title, const std::string& filter, int index,
                              const std::string& name) override {
-    return inner_.SaveFileDialog(title, filter, index, name);
+    return Chosen(inner_.SaveFileDialog(title, filter, index, name), name);
   }
   bool PrinterSetupDialog() override { return inner_.PrinterSetupDialog(); }
   void ClipboardClear() override { inner_.ClipboardClear(); }
@@ -62,6 +66,10 @@ class BoxTap : public ui::Platform {
   }
 
  private:
+  // A cancelled dialog answers the name it was given.
+  std::string Chosen(const std::string& chosen, const std::string& given) {
+    return chosen != given && Refuses && Refuses(chosen) ? given : chosen;
+  }
   ui::Platform& inner_;
 };
 

@@ -1,5 +1,8 @@
 #include "history/command.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -37,7 +40,7 @@ std::string N(double v) {
 }
 
 void RunsCsv(Store& db, std::ostream& out) {
-  out << "\"Run\",\"Started\",\"Ended\",\"Profile\",\"Kind\",\"Pulses\",\"Ended by\","
+  out << "\"Run\",\"Started UTC\",\"Ended UTC\",\"Profile\",\"Kind\",\"Pulses\",\"Ended by\","
          "\"Control mode\",\"Board\",\"Folder\",\"Procedure\",\"Step\"\n";
   for (const auto& r : db.Runs())
     out << r.Id << ',' << Q(r.Started) << ',' << Q(r.Ended) << ',' << Q(r.ProfileFile) << ','
@@ -46,7 +49,7 @@ void RunsCsv(Store& db, std::ostream& out) {
 }
 
 void PulsesCsv(Store& db, int64_t run, std::ostream& out) {
-  out << "\"Pulse\",\"Time\",\"Kind\",\"Level G\",\"Drive counts\",\"Control peak G\","
+  out << "\"Pulse\",\"Time UTC\",\"Kind\",\"Level G\",\"Drive counts\",\"Control peak G\","
          "\"Verdict\",\"Index\",\"Level factor\",\"Test level G\",\"Drive gain\",\"Peak A\","
          "\"Peak V\",\"Peak D\",\"Ref peak A\",\"Ref peak V\",\"Ref peak D\",\"Trip code\","
          "\"Peak %\",\"Width %\",\"Velocity change %\",\"Worst band %\",\"Samples outside\"\n";
@@ -75,6 +78,29 @@ void PulsesCsv(Store& db, int64_t run, std::ostream& out) {
   }
 }
 
+// What tells a file changed: its identity, size and modification time, and its -wal.
+struct FileLook {
+  dev_t Dev = 0;
+  ino_t Ino = 0;
+  off_t Size = 0;
+  int64_t ModNs = 0;
+  bool Wal = false;
+  bool operator==(const FileLook&) const = default;
+};
+
+FileLook Look(const std::string& path) {
+  FileLook f;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    f.Dev = st.st_dev;
+    f.Ino = st.st_ino;
+    f.Size = st.st_size;
+    f.ModNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  }
+  f.Wal = ::access((path + "-wal").c_str(), F_OK) == 0;
+  return f;
+}
+
 }  // namespace
 
 std::string DefaultDatabase() {
@@ -95,22 +121,32 @@ int RunHistoryCommand(const Query& q, std::ostream& out, std::ostream& err) {
   // Reading must never create a database.
   if (!std::filesystem::is_regular_file(path, ec))
     return Fail(err, path + ": no such test history");
-  // Built whole first: a damaged row found halfway prints nothing but the error.
+  // Built whole first: a damaged row found halfway prints nothing but the error. A file no
+  // program records into is read as it lies, without locks (a locked reader would leave a
+  // -wal and -shm behind); when it changed meanwhile (a program began recording) it is read
+  // again, with the recorders' locks.
   std::ostringstream text;
-  try {
-    Store db(path);
-    if (q.Pulse) {
-      const auto r = db.Pulse(*q.Pulse);
-      if (!r) return Fail(err, path + ": no pulse " + std::to_string(*q.Pulse));
-      text << PulseCsv(*r, "\n");
-    } else if (q.Run) {
-      if (!db.Run(*q.Run)) return Fail(err, path + ": no run " + std::to_string(*q.Run));
-      PulsesCsv(db, *q.Run, text);
-    } else {
-      RunsCsv(db, text);
+  for (int attempt = 0;; ++attempt) {
+    const auto before = Look(path);
+    const Access access = attempt == 0 && !before.Wal ? Access::Snapshot : Access::Read;
+    text.str("");
+    try {
+      Store db(path, access);
+      if (q.Pulse) {
+        const auto r = db.Pulse(*q.Pulse);
+        if (!r) return Fail(err, path + ": no pulse " + std::to_string(*q.Pulse));
+        text << PulseCsv(*r, "\n");
+      } else if (q.Run) {
+        if (!db.Run(*q.Run)) return Fail(err, path + ": no run " + std::to_string(*q.Run));
+        PulsesCsv(db, *q.Run, text);
+      } else {
+        RunsCsv(db, text);
+      }
+    } catch (const StoreError& e) {
+      if (access != Access::Snapshot || Look(path) == before)
+        return Fail(err, path + ": " + e.what());
     }
-  } catch (const StoreError& e) {
-    return Fail(err, path + ": " + e.what());
+    if (access != Access::Snapshot || Look(path) == before) break;
   }
   out << text.str();
   out.flush();

@@ -92,6 +92,23 @@ bool Ensure(Program& p) {
   return s.Out != nullptr;
 }
 
+void PostEvent(Program& p, const EventRow& e) {
+  Job& job = p.history.Out->Next();
+  job.What = Job::Event;
+  job.Time = e.Time;
+  job.Text1 = e.Kind;
+  job.Text2 = e.Title;
+  job.Text3 = e.Text;
+  p.history.Out->Post();
+}
+
+// Date and time as the boxes and the window show them: "2026-12-09 11:40:35 UTC".
+std::string ShownUtc(const std::string& iso) {
+  std::string s = iso.substr(0, 19);
+  if (s.size() > 10) s[10] = ' ';
+  return s + " UTC";
+}
+
 void OpenRun(Program& p, int kind) {
   auto& s = p.history;
   Job& job = s.Out->Next();
@@ -115,6 +132,8 @@ void OpenRun(Program& p, int kind) {
   s.RunProcedure = s.Procedure;
   s.RunStep = s.Step;
   s.PulseIndex = 0;
+  if (s.Held && s.Procedure == s.RunProcedure) PostEvent(p, *s.Held);
+  s.Held.reset();
 }
 
 // How the run ended, as the stop said it; the run turning into another is no stop.
@@ -155,6 +174,49 @@ std::string Number(double v) {
   return std::string(buf, res.ptr);
 }
 
+// Completes the event's pulse with what the plot measured and the checks found.
+void PostOutcome(Program& p) {
+  auto& s = p.history;
+  if (!s.EventPulse || s.EventPulseKind == "equalisation") return;
+  Job& job = s.Out->Next();
+  job.What = Job::Outcome;
+  PulseOutcome& o = job.Result;
+  o.PeakA = p.plot.ResponsePeakA;
+  o.PeakV = p.plot.ResponsePeakV;
+  o.PeakD = p.plot.ResponsePeakD;
+  o.RefPeakA = p.plot.RefPeakA;
+  o.RefPeakV = p.plot.RefPeakV;
+  o.RefPeakD = p.plot.RefPeakD;
+  const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
+  o.TripCode = full ? p.control.TripCode : 0;
+  o.Accept = JudgedAcceptance(p);
+  s.Out->Post();
+}
+
+// The open run belongs to another step than the one now named, or (`state` not idle) to
+// another command: it ends before anything of the new one is filed.
+bool RunIsStale(const Program& p, Run state) {
+  const auto& s = p.history;
+  if (!s.RunOpen) return false;
+  if (s.RunProcedure != s.Procedure || s.RunStep != s.Step) return true;
+  return state != Run::Idle && static_cast<int>(state) != s.RunKind;
+}
+
+// How the run of a step ended when the next step's first pulse or box comes before the
+// event's end: as the event would have ended it.
+std::string StepEndReason(const Program& p) {
+  return EndReason(p, {}, static_cast<int>(Run::Idle));
+}
+
+void EndRun(Program& p, const std::string& why) {
+  Job& job = p.history.Out->Next();
+  job.What = Job::EndRun;
+  job.Time = NowUtc();
+  job.Text1 = why;
+  p.history.Out->Post();
+  p.history.RunOpen = false;
+}
+
 }  // namespace
 
 std::string PathFrom(const char* variable) {
@@ -184,7 +246,12 @@ void PulseAnalyzed(Program& p) {
     kind = "equalisation";
   else if (state == Run::FullLevel && p.run.LevelFactor == 1.0f)
     kind = p.Row(row::ControlMode) == 2 ? "transient" : "full level";
-  // A pulse outside a run (key "P" when idle) gets a run of its own.
+  // A second pulse of one event: the first one's outcome is what the plot shows now.
+  PostOutcome(p);
+  // A run begins before the first pulse of its command (a step's pre-test right after the
+  // last step's pulses included); a pulse outside a run (key "P" when idle) gets its own.
+  if (RunIsStale(p, state)) EndRun(p, StepEndReason(p));
+  s.EventPulse = false;
   if (!s.RunOpen) OpenRun(p, static_cast<int>(state == Run::Idle ? Run::PreTest : state));
   Job& job = s.Out->Next();
   job.What = Job::Pulse;
@@ -201,34 +268,15 @@ void AfterEvent(Program& p, const EventEnd& end) {
     s.EventPulse = false;
     return;
   }
-  if (s.EventPulse && s.EventPulseKind != "equalisation") {
-    Job& job = s.Out->Next();
-    job.What = Job::Outcome;
-    PulseOutcome& o = job.Result;
-    o.PeakA = p.plot.ResponsePeakA;
-    o.PeakV = p.plot.ResponsePeakV;
-    o.PeakD = p.plot.ResponsePeakD;
-    o.RefPeakA = p.plot.RefPeakA;
-    o.RefPeakV = p.plot.RefPeakV;
-    o.RefPeakD = p.plot.RefPeakD;
-    const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
-    o.TripCode = full ? p.control.TripCode : 0;
-    o.Accept = JudgedAcceptance(p);
-    s.Out->Post();
-  }
+  PostOutcome(p);
   const int now = static_cast<int>(control::RunStateOf(p));
   // A procedure's next step may start its run within the event that ended the last one:
   // the run of the old step has then ended as if the program had gone idle.
   const bool stepChanged = s.RunOpen && (s.RunProcedure != s.Procedure || s.RunStep != s.Step);
-  if (s.RunOpen && (now != s.RunKind || stepChanged)) {
-    Job& job = s.Out->Next();
-    job.What = Job::EndRun;
-    job.Time = NowUtc();
-    job.Text1 = EndReason(p, end, stepChanged ? static_cast<int>(Run::Idle) : now);
-    s.Out->Post();
-    s.RunOpen = false;
-  }
+  if (s.RunOpen && (now != s.RunKind || stepChanged))
+    EndRun(p, EndReason(p, end, stepChanged ? static_cast<int>(Run::Idle) : now));
   if (!s.RunOpen && now != static_cast<int>(Run::Idle) && !end.Closing) OpenRun(p, now);
+  if (s.Procedure.empty()) s.Held.reset();  // the procedure ended before another run
   // What a closing program wrote is on the disk before it ends.
   if (end.Closing) s.Out->Flush();
   s.EventPulse = false;
@@ -236,14 +284,63 @@ void AfterEvent(Program& p, const EventEnd& end) {
 
 void BoxShown(Program& p, const std::string& title, const std::string& text) {
   auto& s = p.history;
-  if (!s.Out || !s.RunOpen) return;
-  Job& job = s.Out->Next();
-  job.What = Job::Event;
-  job.Time = NowUtc();
-  job.Text1 = title == "Error!" ? "board error" : "message";
-  job.Text2 = title;
-  job.Text3 = text;
-  s.Out->Post();
+  if (!s.Out) return;
+  // A procedure's box for a step after the open run's (its pause) is not that run's: it is
+  // kept for the procedure's next run.
+  if (s.RunOpen && (s.RunProcedure != s.Procedure || s.RunStep != s.Step)) {
+    PostOutcome(p);
+    EndRun(p, StepEndReason(p));
+    s.EventPulse = false;
+  }
+  const std::string kind = title == "Error!" ? "board error" : "message";
+  if (!s.RunOpen) {
+    if (!s.Procedure.empty()) s.Held = {NowUtc(), kind, title, text};
+    return;
+  }
+  PostEvent(p, {NowUtc(), kind, title, text});
+}
+
+void StartUp(Program& p) {
+  auto& s = p.history;
+  std::error_code ec;
+  if (s.Out || s.Off || s.Path.empty() || !std::filesystem::is_regular_file(s.Path, ec)) return;
+  // A run another program is recording has no end yet either.
+  if (OpenElsewhere(s.Path)) return;
+  std::optional<RunRow> cut;
+  try {
+    auto db = std::make_unique<Store>(s.Path);
+    cut = db->EndInterrupted(NowUtc());
+    s.Out = std::make_unique<Writer>(std::move(db));
+  } catch (const std::exception& e) {
+    Fail(p, e.what());
+    return;
+  }
+  if (!cut) return;
+  p.platform.MessageBox(
+      "The last run of the test history was interrupted: the program ended without closing it "
+      "(it was killed, or the power failed).\n\nRun " +
+          std::to_string(cut->Id) + ", " + cut->Kind + ", started " + ShownUtc(cut->Started) +
+          ", profile " + (cut->ProfileFile.empty() ? "(none)" : cut->ProfileFile) + ": " +
+          std::to_string(cut->Pulses) + (cut->Pulses == 1 ? " pulse" : " pulses") +
+          " kept. The run is recorded as interrupted.",
+      ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
+}
+
+bool RefusesFile(Program& p, const std::string& chosen) {
+  const std::string& db = p.history.Path;
+  if (db.empty() || chosen.empty()) return false;
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path file = fs::weakly_canonical(chosen, ec);
+  if (ec) return false;
+  for (const char* tail : {"", "-wal", "-shm", "-journal"}) {
+    const fs::path own = fs::weakly_canonical(db + tail, ec);
+    if (ec || own != file) continue;
+    p.platform.MessageBox(chosen + " is a file of the test history; choose another file.",
+                          ui::Buttons::OK, ui::Icon::Exclamation, kTitle);
+    return true;
+  }
+  return false;
 }
 
 void Flush(Program& p) {
@@ -253,7 +350,7 @@ void Flush(Program& p) {
 std::string PulseCsv(const PulseRecord& r, const char* eol) {
   std::string out = "\"Time ms\"";
   for (int c = 1; c <= kMaxChannels; ++c) out += ",\"Channel " + std::to_string(c) + " G\"";
-  out += ",\"Drive\"";
+  out += ",\"Drive G\"";
   out += eol;
   const double m = r.SampleFactor >= 1 && r.SampleFactor <= 8 ? r.SampleFactor : 1;
   for (int i = 0; i < kRecordScans; ++i) {

@@ -27,8 +27,16 @@ struct EventEnd {
 // event's pulse with what the plot measured and the checks found.
 void AfterEvent(Program& p, const EventEnd& end);
 
+// At start-up: a last run left without an end by a killed program is ended as "interrupted",
+// with one box naming it.
+void StartUp(Program& p);
+
 // A message box is about to be shown.
 void BoxShown(Program& p, const std::string& title, const std::string& text);
+
+// A file dialog chose `chosen`: true, with one box, when it is the history's file or one of
+// its companions (-wal, -shm, -journal).
+bool RefusesFile(Program& p, const std::string& chosen);
 
 // Waits until every row handed to the writer is committed.
 void Flush(Program& p);

@@ -37,7 +37,7 @@ Store* Reader(Program& p) {
     return nullptr;
   }
   try {
-    s.Db = std::make_unique<Store>(s.Path);
+    s.Db = std::make_unique<Store>(s.Path, Access::Read);  // never writes
   } catch (const StoreError& e) {
     Box(p, "The test history " + s.Path + " cannot be opened: " + e.what() + ".");
   }
@@ -58,13 +58,14 @@ std::string Shown(const std::string& iso) {
 class WindowModel : public ui::HistoryModel {
  public:
   explicit WindowModel(Program& p) : p_(p) {}
-  std::vector<ui::HistoryRunRow> Runs() override {
+  std::vector<ui::HistoryRunRow> Runs(bool withoutPulses) override {
     std::vector<ui::HistoryRunRow> rows;
     Attempt([&](Store& db) {
       for (const auto& r : db.Runs()) {
-        std::string kind = r.Kind;
-        if (!r.Procedure.empty()) kind += " (" + r.Procedure + ": " + r.Step + ")";
-        rows.push_back({r.Id, Shown(r.Started), r.ProfileFile, kind, std::to_string(r.Pulses),
+        if (r.Pulses == 0 && !withoutPulses) continue;
+        const std::string procedure = r.Procedure.empty() ? "" : r.Procedure + ": " + r.Step;
+        rows.push_back({r.Id, Shown(r.Started), r.ProfileFile, r.Kind, procedure,
+                        std::to_string(r.Pulses),
                         r.Ended.empty() ? "(no end recorded)" : r.EndedBy});
       }
     });
@@ -84,8 +85,10 @@ class WindowModel : public ui::HistoryModel {
     std::optional<PulseRecord> rec;
     Attempt([&](Store& db) { rec = db.Pulse(pulse); });
     if (!rec) return;
-    std::string name = p_.platform.SaveFileDialog(kExportTitle, kExportFilter, 1, kExportPattern);
-    if (!common::IsChosenName(name, kExportPattern)) return;
+    // A cancelled dialog answers the proposal as given; a chosen file comes as a full path.
+    const std::string proposal = "pulse-" + std::to_string(pulse) + ".csv";
+    std::string name = p_.platform.SaveFileDialog(kExportTitle, kExportFilter, 1, proposal);
+    if (name == proposal || !common::IsChosenName(name, kExportPattern)) return;
     const std::string text = PulseCsv(*rec, "\r\n");
     common::RetryCancel(p_.platform, [&] { common::WriteFileAtomically(name, text); });
   }

@@ -3,6 +3,7 @@
 // being written, and the procedure and step the next runs belong to.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "history/store.h"
@@ -28,6 +29,8 @@ struct State {
   int PulseIndex = 0;                 // pulses written into the open run
   bool EventPulse = false;            // a pulse was written during the current event
   std::string EventPulseKind;
+  // A procedure's box shown between its runs (a pause), filed with the next run.
+  std::optional<EventRow> Held;
   // The pulse on screen came from the history: its id, 0 once a real pulse replaced it.
   int64_t Recalled = 0;
 };

@@ -1,8 +1,12 @@
 #include "history/store.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <cctype>
 #include <cstring>
+#include <filesystem>
 
 namespace history {
 
@@ -131,6 +135,42 @@ sqlite3* OpenFile(const std::string& path, int flags) {
   return db;
 }
 
+// The file as a URI with the given parameters: any byte outside the plain set is escaped.
+std::string Uri(const std::string& path, const char* query) {
+  std::error_code ec;
+  const std::string full = std::filesystem::absolute(path, ec).string();
+  std::string uri = "file:";
+  for (unsigned char c : ec ? path : full) {
+    if (std::isalnum(c) || (c != 0 && std::strchr("/-._~", c))) {
+      uri += static_cast<char>(c);
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      uri += hex;
+    }
+  }
+  return uri + "?" + query;
+}
+
+bool FolderWritable(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path dir = std::filesystem::absolute(path, ec).parent_path();
+  return !ec && ::access(dir.c_str(), W_OK) == 0 && ::access(path.c_str(), W_OK) == 0;
+}
+
+sqlite3* OpenReading(const std::string& path, Access access) {
+  constexpr int ro = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+  if (access == Access::Snapshot || !FolderWritable(path))
+    return OpenFile(Uri(path, access == Access::Snapshot ? "immutable=1" : "mode=ro"), ro);
+  return OpenFile(Uri(path, "mode=ro"), ro);
+}
+
+std::string NewerText(int64_t version) {
+  return "the file has schema version " + std::to_string(version) + ", newer than this program's " +
+         std::to_string(kSchemaVersion) + "; it was left untouched";
+}
+
+// The version, checked before anything uses it: 0 for an empty file, else 1..kSchemaVersion.
 int VersionOf(sqlite3* db) {
   Stmt tables(db, "SELECT count(*) FROM sqlite_master WHERE name='schema_version'");
   tables.Step();
@@ -140,38 +180,65 @@ int VersionOf(sqlite3* db) {
     if (any.Int(0) != 0) throw StoreError("the file holds other tables than a test history");
     return 0;
   }
-  Stmt v(db, "SELECT max(version) FROM schema_version");
-  if (!v.Step() || v.Null(0)) throw StoreError("the file has no schema version");
-  return static_cast<int>(v.Int(0));
-}
-
-std::string NewerText(int version) {
-  return "the file has schema version " + std::to_string(version) + ", newer than this program's " +
-         std::to_string(kSchemaVersion) + "; it was left untouched";
+  Stmt v(db, "SELECT max(version), typeof(max(version)) FROM schema_version");
+  if (!v.Step() || v.Text(1) != "integer") throw StoreError("the file has no schema version");
+  const int64_t version = v.Int(0);
+  if (version > kSchemaVersion) throw StoreError(NewerText(version));
+  if (version < 1)
+    throw StoreError("the file has schema version " + std::to_string(version) +
+                     ", not a test history of this program; it was left untouched");
+  return static_cast<int>(version);
 }
 
 }  // namespace
 
-int SchemaVersionOf(const std::string& path) {
-  sqlite3* db = OpenFile(path, SQLITE_OPEN_READONLY);
-  struct Close {
-    sqlite3* d;
-    ~Close() { sqlite3_close(d); }
-  } close{db};
-  return VersionOf(db);
+Access ReadingAccess(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::exists(path + "-wal", ec) ? Access::Read : Access::Snapshot;
 }
 
-Store::Store(const std::string& path) : path_(path) {
-  db_ = OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+int SchemaVersionOf(const std::string& path) {
+  Store s(path, ReadingAccess(path));
+  return s.Version();
+}
+
+bool OpenElsewhere(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // Every SQLite connection holds a read lock in the shared range of its database file.
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = 0x40000002;  // SQLite's shared range: 510 bytes past its pending byte + 2
+  lock.l_len = 510;
+  const bool held = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  ::close(fd);
+  return held;
+}
+
+Store::Store(const std::string& path, Access access) : path_(path) {
+  db_ = access == Access::Record ? OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE)
+                                 : OpenReading(path, access);
   try {
     // Read before anything is written: a newer file must stay byte for byte as it was.
-    int version = VersionOf(db_);
-    if (version > kSchemaVersion) throw StoreError(NewerText(version));
+    try {
+      version_ = VersionOf(db_);
+    } catch (const StoreError&) {
+      // A -wal left in a folder that cannot be written may lack its -shm: the file is then
+      // read as it is, without what the -wal holds.
+      if (access != Access::Read || FolderWritable(path)) throw;
+      sqlite3_close(db_);
+      db_ = nullptr;
+      db_ = OpenReading(path, Access::Snapshot);
+      version_ = VersionOf(db_);
+    }
+    if (access != Access::Record) return;
     Exec("PRAGMA journal_mode=WAL");
     // Every commit reaches the disk: a power cut keeps each pulse committed before it.
     Exec("PRAGMA synchronous=FULL");
     Exec("PRAGMA foreign_keys=ON");
-    if (version < kSchemaVersion) Upgrade();
+    if (version_ < kSchemaVersion) Upgrade();
+    version_ = kSchemaVersion;
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -289,10 +356,14 @@ void Store::AddEvent(int64_t run, const std::string& time, const std::string& ki
 
 namespace {
 
-constexpr const char* kRunSelect =
-    "SELECT id,started,coalesce(ended,''),kind,folder,profile_file,control_mode,board,"
-    "coalesce(ended_by,''),procedure,step,(SELECT count(*) FROM pulses WHERE run_id=runs.id) "
-    "FROM runs";
+// Version 1 has no procedure columns: it reads as runs outside a procedure.
+std::string RunSelect(int version) {
+  return std::string(
+             "SELECT id,started,coalesce(ended,''),kind,folder,profile_file,control_mode,board,"
+             "coalesce(ended_by,''),") +
+         (version >= 2 ? "procedure,step" : "'',''") +
+         ",(SELECT count(*) FROM pulses WHERE run_id=runs.id) FROM runs";
+}
 
 RunRow RunOf(const Stmt& s) {
   RunRow r;
@@ -314,20 +385,23 @@ RunRow RunOf(const Stmt& s) {
 }  // namespace
 
 std::vector<RunRow> Store::Runs() {
-  Stmt s(db_, (std::string(kRunSelect) + " ORDER BY id").c_str());
+  if (version_ == 0) return {};  // an empty file read as it is
+  Stmt s(db_, (RunSelect(version_) + " ORDER BY id").c_str());
   std::vector<RunRow> rows;
   while (s.Step()) rows.push_back(RunOf(s));
   return rows;
 }
 
 std::optional<RunRow> Store::Run(int64_t id) {
-  Stmt s(db_, (std::string(kRunSelect) + " WHERE id=?").c_str());
+  if (version_ == 0) return std::nullopt;
+  Stmt s(db_, (RunSelect(version_) + " WHERE id=?").c_str());
   s.Bind(1, id);
   if (!s.Step()) return std::nullopt;
   return RunOf(s);
 }
 
 std::vector<PulseRow> Store::Pulses(int64_t run) {
+  if (version_ == 0) return {};
   Stmt s(db_,
          "SELECT id,run_id,run_index,time,kind,coalesce(verdict,''),level_factor*test_level_g,"
          "control_peak_g,drive_peak_counts FROM pulses WHERE run_id=? ORDER BY id");
@@ -350,6 +424,7 @@ std::vector<PulseRow> Store::Pulses(int64_t run) {
 }
 
 std::vector<EventRow> Store::Events(int64_t run) {
+  if (version_ == 0) return {};
   Stmt s(db_, "SELECT time,kind,title,text FROM events WHERE run_id=? ORDER BY id");
   s.Bind(1, run);
   std::vector<EventRow> rows;
@@ -358,6 +433,7 @@ std::vector<EventRow> Store::Events(int64_t run) {
 }
 
 std::optional<PulseRecord> Store::Pulse(int64_t id, int64_t* run) {
+  if (version_ == 0) return std::nullopt;
   const std::string sql =
       std::string(
           "SELECT run_id,time,kind,run_index,level_factor,test_level_g,"
@@ -413,9 +489,32 @@ std::optional<PulseRecord> Store::Pulse(int64_t id, int64_t* run) {
 }
 
 std::string Store::RunProfile(int64_t run) {
+  if (version_ == 0) return {};
   Stmt s(db_, "SELECT profile FROM runs WHERE id=?");
   s.Bind(1, run);
   return s.Step() ? s.Text(0) : std::string();
+}
+
+}  // namespace history
+
+namespace history {
+
+std::optional<RunRow> Store::EndInterrupted(const std::string& now) {
+  if (version_ == 0) return std::nullopt;
+  Transaction t(db_);
+  std::optional<RunRow> last;
+  {
+    Stmt q(db_, (RunSelect(version_) + " ORDER BY id DESC LIMIT 1").c_str());
+    if (q.Step()) last = RunOf(q);
+  }
+  if (!last || !last->Ended.empty()) return std::nullopt;
+  RunRow r = *last;
+  Stmt s(db_, "UPDATE runs SET ended=?, ended_by='interrupted' WHERE id=?");
+  s.Bind(1, now).Bind(2, r.Id).Step();
+  t.Commit();
+  r.Ended = now;
+  r.EndedBy = "interrupted";
+  return r;
 }
 
 }  // namespace history

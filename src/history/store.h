@@ -86,11 +86,24 @@ struct EventRow {
   std::string Time, Kind, Title, Text;
 };
 
+// How a Store opens its file.
+enum class Access {
+  // Recording: opens or creates it, upgrading an older schema in one transaction.
+  Record,
+  // Reading with the recorders' locks, never writing; a folder that cannot be written (an
+  // archive, a read-only file system) is read as it is on the disk.
+  Read,
+  // Reading the file as it is on the disk, without locks or companions: nothing is created,
+  // not even the -wal and -shm a locked reader leaves behind. Only for a file no program
+  // records into (no -wal beside it); the caller checks that it did not change meanwhile.
+  Snapshot,
+};
+
 class Store {
  public:
-  // Opens or creates the database, upgrading an older schema in one transaction. A newer
-  // schema is refused before anything is written. Throws StoreError.
-  explicit Store(const std::string& path);
+  // A newer schema, or a version below 1, is refused before anything is written; an older
+  // one is read as it is unless recording. Throws StoreError.
+  explicit Store(const std::string& path, Access access = Access::Record);
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
@@ -109,16 +122,30 @@ class Store {
   std::optional<PulseRecord> Pulse(int64_t id, int64_t* run = nullptr);
   std::string RunProfile(int64_t run);
 
+  // The last run when it has no end (its program was killed or lost power): it is ended now
+  // as "interrupted" and returned. Only when no other program records into the file.
+  std::optional<RunRow> EndInterrupted(const std::string& now);
+
   const std::string& Path() const { return path_; }
+  int Version() const { return version_; }
 
  private:
   void Exec(const char* sql);
   void Upgrade();
   std::string path_;
   sqlite3* db_ = nullptr;
+  int version_ = 0;
 };
 
+// True when another program holds the file open through SQLite. Only for a file this
+// program has not opened yet: looking opens a descriptor of it.
+bool OpenElsewhere(const std::string& path);
+
+// Snapshot for a file no program records into (no -wal beside it), else Read.
+Access ReadingAccess(const std::string& path);
+
 // The schema version of a database file without changing it; 0 for a new, empty one.
+// Throws StoreError for a version below 1 or above this program's.
 int SchemaVersionOf(const std::string& path);
 
 }  // namespace history

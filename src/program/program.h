@@ -20,13 +20,15 @@
 struct Program;
 namespace history {
 void BoxShown(Program& p, const std::string& title, const std::string& text);
-}
+bool RefusesFile(Program& p, const std::string& chosen);
+}  // namespace history
 
 struct Program {
   explicit Program(ui::Platform& p) : boxes(p), platform(boxes) {
     boxes.OnBox = [this](const std::string& title, const std::string& text) {
       history::BoxShown(*this, title, text);
     };
+    boxes.Refuses = [this](const std::string& f) { return history::RefusesFile(*this, f); };
   }
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

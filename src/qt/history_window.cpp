@@ -1,11 +1,15 @@
 #include "qt/history_window.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qtui {
 
@@ -50,14 +54,17 @@ HistoryWindow::HistoryWindow(ui::HistoryModel& model, QWidget* parent)
   setAccessibleName("Test History");
   auto* layout = new QVBoxLayout(this);
   auto* runsLabel = new QLabel("&Runs", this);
-  runs_ = Table({"Date", "Profile", "Kind", "Pulses", "Ended by"}, "Runs", this);
+  runs_ =
+      Table({"Started (UTC)", "Profile", "Kind", "Procedure", "Pulses", "Ended by"}, "Runs", this);
   runsLabel->setBuddy(runs_);
   auto* pulsesLabel = new QLabel("P&ulses of the selected run", this);
-  pulses_ = Table({"Time", "Kind", "Level G", "Control peak G", "Verdict"},
+  pulses_ = Table({"Time (UTC)", "Kind", "Level G", "Control peak G", "Verdict"},
                   "Pulses of the selected run", this);
   pulsesLabel->setBuddy(pulses_);
+  empty_ = new QCheckBox("Show runs &without pulses", this);
   layout->addWidget(runsLabel);
   layout->addWidget(runs_, 3);
+  layout->addWidget(empty_);
   layout->addWidget(pulsesLabel);
   layout->addWidget(pulses_, 2);
 
@@ -69,6 +76,7 @@ HistoryWindow::HistoryWindow(ui::HistoryModel& model, QWidget* parent)
   layout->addWidget(buttons);
 
   connect(runs_, &QTableWidget::itemSelectionChanged, this, [this] { FillPulses(); });
+  connect(empty_, &QCheckBox::toggled, this, [this] { FillRuns(); });
   connect(pulses_, &QTableWidget::itemSelectionChanged, this, [this] {
     show_->setEnabled(SelectedPulse() != 0);
     export_->setEnabled(SelectedPulse() != 0);
@@ -84,14 +92,20 @@ HistoryWindow::HistoryWindow(ui::HistoryModel& model, QWidget* parent)
   });
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+  setSizeGripEnabled(true);
   FillRuns();
-  resize(760, 560);
+  // Wide enough for every column of the runs, within the screen.
+  int width = 0;
+  for (int c = 0; c < runs_->columnCount(); ++c) width += runs_->columnWidth(c);
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int most = screen ? screen->availableGeometry().width() * 9 / 10 : 1200;
+  resize(std::clamp(width + 60, 760, std::max(760, most)), 560);
 }
 
 void HistoryWindow::FillRuns() {
   runs_->setRowCount(0);
-  for (const auto& r : model_.Runs())
-    Row(runs_, r.Id, {r.Date, r.Profile, r.Kind, r.Pulses, r.EndedBy});
+  for (const auto& r : model_.Runs(empty_->isChecked()))
+    Row(runs_, r.Id, {r.Date, r.Profile, r.Kind, r.Procedure, r.Pulses, r.EndedBy});
   runs_->resizeColumnsToContents();
   // The latest run first in view.
   if (runs_->rowCount() > 0) runs_->selectRow(runs_->rowCount() - 1);

@@ -1,10 +1,11 @@
 #pragma once
-// The test history window: the runs, the selected run's pulses, Show and Export. The rows and
-// both commands come from the core.
+// The test history window: the runs (those without pulses when asked), the selected run's
+// pulses, Show and Export; resizable. The rows and both commands come from the core.
 #include <QDialog>
 
 #include "ui/platform.h"
 
+class QCheckBox;
 class QTableWidget;
 class QPushButton;
 
@@ -21,6 +22,7 @@ class HistoryWindow : public QDialog {
   ui::HistoryModel& model_;
   QTableWidget* runs_;
   QTableWidget* pulses_;
+  QCheckBox* empty_;
   QPushButton* show_;
   QPushButton* export_;
 };

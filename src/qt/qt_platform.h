@@ -2,6 +2,7 @@
 // The platform on Qt: real boxes and dialogs, the QImage plot, the printer, the clipboard.
 #include <random>
 
+#include "qt/file_listing.h"
 #include "qt/qt_canvas.h"
 #include "qt/qt_printer.h"
 #include "ui/platform.h"
@@ -47,6 +48,7 @@ class QtPlatform : public ui::Platform {
  private:
   QWidget* Parent() const;
   void SyncWindow();
+  ListingGuard listing_;  // no dialog of this platform opens the files it lists
   QtCanvas canvas_;
   QtPrinter printer_;
   MainWindow* window_ = nullptr;

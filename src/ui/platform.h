@@ -89,16 +89,17 @@ struct FormField {
 // and answers them.
 struct HistoryRunRow {
   int64_t Id = 0;
-  std::string Date, Profile, Kind, Pulses, EndedBy;
+  std::string Date, Profile, Kind, Procedure, Pulses, EndedBy;  // Date in UTC
 };
 struct HistoryPulseRow {
   int64_t Id = 0;
-  std::string Time, Kind, Level, ControlPeak, Verdict;
+  std::string Time, Kind, Level, ControlPeak, Verdict;  // Time in UTC
 };
 class HistoryModel {
  public:
   virtual ~HistoryModel() = default;
-  virtual std::vector<HistoryRunRow> Runs() = 0;
+  // The runs, those without a pulse only when `withoutPulses`.
+  virtual std::vector<HistoryRunRow> Runs(bool withoutPulses) = 0;
   virtual std::vector<HistoryPulseRow> Pulses(int64_t run) = 0;
   // Loads the pulse into the main plot as a recalled record.
   virtual void Show(int64_t pulse) = 0;

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "sequencer/sequencer.h"
 #include "daq/acquisition.h"
 #include "display/plot.h"
 #include "files/data_file.h"
+#include "procedure/procedure_file.h"
+#include "procedure/runner.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "support/temp_dir.h"
@@ -190,13 +194,23 @@ TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {
   h.plat.Files.push_back(dir_ / "pulse.csv");
   std::vector<ui::HistoryRunRow> runs;
   std::vector<ui::HistoryPulseRow> rows;
+  {
+    history::Flush(p);
+    history::Store(p.history.Path).BeginRun({});  // a run without pulses
+  }
+  size_t shownRuns = 0;
   h.plat.OnHistory = [&](ui::HistoryModel& m) {
-    runs = m.Runs();
+    shownRuns = m.Runs(false).size();
+    runs = m.Runs(true);
     rows = m.Pulses(runs[1].Id);
     m.Export(rows[1].Id);
+    m.Export(rows[0].Id);  // cancelled: the dialog answers its proposal
   };
   h.Click(MenuId::mnuFileHistory);
-  ASSERT_EQ(runs.size(), 3u);
+  ASSERT_EQ(runs.size(), 4u);
+  EXPECT_EQ(shownRuns, 3u);
+  EXPECT_EQ(h.plat.Dialogs.back().FileName, "pulse-" + std::to_string(rows[0].Id) + ".csv");
+  EXPECT_FALSE(std::filesystem::exists(h.plat.Dialogs.back().FileName));
   EXPECT_EQ(runs[1].Kind, "Start");
   EXPECT_EQ(runs[1].Pulses, "2");
   ASSERT_EQ(rows.size(), 2u);
@@ -205,4 +219,104 @@ TEST_F(HistoryRun, RecalledPulseGivesTheSamePlotPeaksAndDataFile) {
 
   EXPECT_FALSE(history::ShowPulse(p, 12345));
   EXPECT_EQ(h.plat.Boxes.back().Title, history::kTitle);
+}
+
+// A dialog's answer naming the history or a companion is refused as a cancel, with one box:
+// the program never reads or writes them through a descriptor of its own.
+TEST_F(HistoryRun, FileDialogsCannotHandTheHistorysFilesToTheProgram) {
+  h.Press(ButtonId::cmdPreTest);
+  RunToIdle();
+  ASSERT_TRUE(p.history.Out);
+  history::Flush(p);
+  const std::string before = ReadFile(p.history.Path), wal = ReadFile(p.history.Path + "-wal");
+  h.plat.Files.push_back(p.history.Path + "-wal");
+  h.Click(MenuId::mnuFileSaveProfile);
+  h.plat.Files.push_back("h.sqlite");  // relative to the working folder
+  h.Click(MenuId::mnuFileOpenProfile);
+  EXPECT_EQ(h.plat.CountBoxes(history::kTitle), 2);
+  EXPECT_NE(h.plat.Boxes.back().Text.find("h.sqlite is a file of the test history"),
+            std::string::npos);
+  EXPECT_EQ(ReadFile(p.history.Path), before);
+  EXPECT_EQ(ReadFile(p.history.Path + "-wal"), wal);
+}
+
+// A program killed mid-run leaves a run without an end: the next start says so once and
+// records it as interrupted; a run another program still records is left alone.
+TEST_F(HistoryRun, AnInterruptedRunIsToldAtStartUpAndEndedAsInterrupted) {
+  {
+    history::Store db(p.history.Path);
+    history::RunStart r;
+    r.Started = "2026-12-09T11:40:35.250Z";
+    r.Kind = "Start";
+    r.ProfileFile = "KRXFileC.001";
+    const int64_t run = db.BeginRun(r);
+    history::PulseRecord rec;
+    rec.Channels = 1;
+    rec.Counts.assign(1024, 0);
+    for (int i = 0; i < 3; ++i) db.AddPulse(run, rec);
+    // Still open in another program: not ours to end.
+    const pid_t other = ::fork();
+    if (other == 0) {
+      Harness h2;
+      h2.prog.history.Path = p.history.Path;
+      history::StartUp(h2.prog);
+      ::_exit(h2.plat.CountBoxes(history::kTitle) == 0 && !h2.prog.history.Out ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+  h.Start();
+  ASSERT_EQ(h.plat.CountBoxes(history::kTitle), 1);
+  const std::string& text = h.plat.Boxes.back().Text;
+  for (const char* part : {"interrupted", "2026-12-09 11:40:35 UTC", "3 pulses", "KRXFileC.001"})
+    EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
+  const auto runs = Db().Runs();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].EndedBy, "interrupted");
+  EXPECT_FALSE(runs[0].Ended.empty());
+}
+
+// A step that reuses the last step's equalisation fires its pre-test in the event that ended
+// the last step's pulses: the pre-test and the pause before it belong to the new step's runs.
+TEST_F(HistoryRun, EachStepsPulsesAndPauseAreFiledUnderItsOwnRuns) {
+  p.Row(row::TotalPulses) = 2;
+  p.Row(row::RepetitionRate) = 1;
+  WriteFile(dir_ / "KRXFileC.001", profile::ProfileText(p.profile.Record));
+  WriteFile(dir_ / "p.toml", R"(title = "Two"
+[[step]]
+name = "A"
+profile = "KRXFileC.001"
+pretest = false
+[[step]]
+pause = "Turn the specimen."
+[[step]]
+name = "B"
+profile = "KRXFileC.001"
+pretest = true
+)");
+  procedure::Procedure proc;
+  std::vector<std::string> errors;
+  ASSERT_TRUE(procedure::LoadProcedure(dir_ / "p.toml", proc, errors));
+  ASSERT_TRUE(procedure::Begin(p, proc));
+  h.Send(app::Event::Of(app::EventKind::Procedure));
+  for (double t = 0; t < 120000 && !procedure::Finished(p); t += 50) h.Advance(50);
+  ASSERT_TRUE(procedure::Finished(p));
+  int pretests = 0, pauses = 0;
+  for (const auto& run : Db().Runs()) {
+    for (const auto& pulse : Db().Pulses(run.Id)) {
+      if (pulse.Kind != "pre-test") continue;
+      ++pretests;
+      EXPECT_EQ(run.Step, "B");
+      EXPECT_EQ(run.Kind, "Pre-test");
+    }
+    for (const auto& e : Db().Events(run.Id))
+      if (e.Text == "Turn the specimen.") {
+        ++pauses;
+        EXPECT_NE(run.Step, "A");
+      }
+    EXPECT_FALSE(run.EndedBy.empty()) << run.Id;
+  }
+  EXPECT_EQ(pretests, 1);
+  EXPECT_EQ(pauses, 1);
 }
