@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "analysis/accept_command.h"
+#include "commands/accept_command.h"
 #include "analysis/accept_program.h"
 #include "common/run_error.h"
 #include "display/plot.h"

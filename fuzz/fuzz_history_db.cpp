@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "history/command.h"
+#include "commands/history_command.h"
 
 namespace {
 

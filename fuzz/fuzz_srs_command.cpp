@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "analysis/srs_command.h"
+#include "commands/srs_command.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/krx8-fuzz-srs-" + std::to_string(::getpid());

@@ -20,7 +20,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "history/command.h"
+#include "commands/history_command.h"
 #include "history/history.h"
 #include "history/writer.h"
 #include "qt/history_window.h"
@@ -88,7 +88,7 @@ int RecordWithDialogs(const char* folder) {
   Program prog(qp);
   qtui::MainWindow win(prog, qp.Canvas());
   qp.SetWindow(&win);
-  prog.history.Path = history::kFileName;
+  history::Attach(prog, history::kFileName);
   prog.history.Out =
       std::make_unique<history::Writer>(std::make_unique<history::Store>(prog.history.Path));
   win.show();

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "analysis/acceptance.h"
-#include "profile/wave.h"
+#include "program/wave.h"
 
 namespace analysis {
 

@@ -58,7 +58,7 @@ void Dispatch(Program& p, const Event& e) {
   switch (e.Kind) {
     case EventKind::SplashDone:
       MainInitialize(p);
-      history::StartUp(p);
+      Tell(p.observer.StartedUp, p);
       break;
     case EventKind::Menu:
       DispatchMenu(p, e.Menu, e.Index);
@@ -180,7 +180,8 @@ bool HandleEvent(Program& p, const Event& e) {
   // operator at the window would; the history then sees what the event and the step did.
   if (procedure::Active(p)) Guarded(p, [&] { procedure::AfterEvent(p); });
   ShowLockOut(p);
-  history::AfterEvent(p, {e.Kind == EventKind::Unload});
+  bool closing = e.Kind == EventKind::Unload;
+  Tell(p.observer.EventEnded, p, closing);
   return true;
 }
 

@@ -5,10 +5,9 @@
 
 #include "common/rounding.h"
 #include "control/fire_limits.h"
-#include "daq/acquisition.h"
-#include "history/history.h"
-#include "profile/recompute.h"
 #include "control/stop.h"
+#include "daq/acquisition.h"
+#include "profile/recompute.h"
 
 namespace control {
 
@@ -129,7 +128,7 @@ void AnalyzeRecord(Program& p, bool pci) {
   if (!(scale > 0) || !(g >= 0.1f)) g = 0.1f;
   p.control.ControlPeakG = g;
   // Kept before the next pulse can fire.
-  history::PulseAnalyzed(p);
+  Tell(p.observer.PulseAnalyzed, p);
 }
 
 }  // namespace
@@ -138,7 +137,7 @@ void CaptureAndAnalyze(Program& p) {
   p.control.PulseFailed = false;
   p.daq.LastBoardError.clear();
   // The pulse before is committed to the history before this one fires.
-  history::Flush(p);
+  Tell(p.observer.BeforePulse, p);
   bool pci = PciInterface(p);
   bool demo = p.daq.DemoMode == 1.0f;
   if (pci) {

@@ -7,7 +7,7 @@
 #include "daq/call_layer.h"
 #include "daq/digital.h"
 #include "daq/wait.h"
-#include "profile/record.h"
+#include "program/record.h"
 
 namespace daq {
 

@@ -4,7 +4,7 @@
 
 #include "common/rounding.h"
 #include "daq/call_layer.h"
-#include "profile/record.h"
+#include "program/record.h"
 
 namespace daq {
 

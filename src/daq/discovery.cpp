@@ -3,7 +3,7 @@
 #include "daq/acquisition.h"
 #include "daq/call_layer.h"
 #include "daq/wait.h"
-#include "profile/record.h"
+#include "program/record.h"
 
 namespace daq {
 

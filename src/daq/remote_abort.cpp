@@ -3,7 +3,7 @@
 #include "common/rounding.h"
 #include "daq/control_file.h"
 #include "daq/digital.h"
-#include "profile/record.h"
+#include "program/record.h"
 
 namespace daq {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "common/number_text.h"
-#include "profile/record.h"
+#include "program/record.h"
 
 namespace files {
 

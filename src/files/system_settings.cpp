@@ -11,7 +11,7 @@
 #include "daq/discovery.h"
 #include "display/status_panel.h"
 #include "profile/recompute.h"
-#include "profile/record.h"
+#include "program/record.h"
 
 namespace files {
 

@@ -7,11 +7,11 @@
 #include <filesystem>
 
 #include "analysis/acceptance.h"
-#include "control/stop.h"
 #include "common/error_box.h"
 #include "common/file_name.h"
 #include "common/number_text.h"
 #include "common/text_file.h"
+#include "control/stop.h"
 #include "display/inputs.h"
 #include "display/plot.h"
 #include "profile/profile_file.h"
@@ -221,6 +221,18 @@ void EndRun(Program& p, const std::string& why) {
 
 std::string PathFrom(const char* variable) {
   return variable == nullptr ? kFileName : variable;
+}
+
+void Attach(Program& p, const std::string& path) {
+  p.history.Path = path;
+  p.observer.BeforePulse = &Flush;
+  p.observer.PulseAnalyzed = &PulseAnalyzed;
+  p.observer.StartedUp = &StartUp;
+  p.observer.EventEnded = [](Program& q, bool closing) { AfterEvent(q, {closing}); };
+  p.boxes.OnBox = [&p](const std::string& title, const std::string& text) {
+    BoxShown(p, title, text);
+  };
+  p.boxes.Refuses = [&p](const std::string& f) { return RefusesFile(p, f); };
 }
 
 std::string NowUtc() {

@@ -15,6 +15,9 @@ inline constexpr const char* kTitle = " KRX-8 Test History";
 // The database path from KRX8_HISTORY (null when unset): unset is the file in the working
 // folder, the empty string keeps no history.
 std::string PathFrom(const char* variable);
+// Joins the history to the program: the database at `path` (empty: none), its observer of
+// the pulses and events, and its tap on the boxes and file dialogs.
+void Attach(Program& p, const std::string& path);
 
 // A pulse was recorded and analysed: its row, with the raw record, is committed before
 // anything else happens.

@@ -3,7 +3,6 @@
 // the window model and the platform. No globals: every test builds a fresh one.
 #include "analysis/accept_state.h"
 #include "analysis/state.h"
-#include "run/run_state.h"
 #include "control/state.h"
 #include "daq/state.h"
 #include "display/state.h"
@@ -12,29 +11,21 @@
 #include "history/state.h"
 #include "print/state.h"
 #include "procedure/state.h"
-#include "profile/record.h"
-#include "profile/wave.h"
+#include "program/record.h"
+#include "program/wave.h"
+#include "program/observer.h"
+#include "run/run_state.h"
 #include "ui/platform.h"
 #include "ui/window.h"
 
-struct Program;
-namespace history {
-void BoxShown(Program& p, const std::string& title, const std::string& text);
-bool RefusesFile(Program& p, const std::string& chosen);
-}  // namespace history
-
 struct Program {
-  explicit Program(ui::Platform& p) : boxes(p), platform(boxes) {
-    boxes.OnBox = [this](const std::string& title, const std::string& text) {
-      history::BoxShown(*this, title, text);
-    };
-    boxes.Refuses = [this](const std::string& f) { return history::RefusesFile(*this, f); };
-  }
+  explicit Program(ui::Platform& p) : boxes(p), platform(boxes) {}
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
-  // Every box passes the history on its way to the platform.
+  // Every box passes the history on its way to the platform (once it is attached).
   history::BoxTap boxes;
+  ProgramObserver observer;
   ui::Platform& platform;
   ui::Window win;
   profile::State profile;

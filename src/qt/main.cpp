@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "analysis/accept_command.h"
-#include "analysis/srs_command.h"
+#include "commands/accept_command.h"
+#include "commands/srs_command.h"
 #include "app/events.h"
 #include "app/options.h"
 #include "app/startup.h"
 #include "app/work_folder.h"
-#include "history/command.h"
+#include "commands/history_command.h"
 #include "history/history.h"
-#include "procedure/headless.h"
+#include "commands/headless.h"
 #include "procedure/plan.h"
 #include "procedure/runner.h"
 #include "qt/main_window.h"
@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(QIcon::fromTheme("krx8"));
   qtui::QtPlatform platform;
   Program prog(platform);
-  prog.history.Path = history::PathFrom(std::getenv("KRX8_HISTORY"));
+  history::Attach(prog, history::PathFrom(std::getenv("KRX8_HISTORY")));
   qtui::MainWindow window(prog, platform.Canvas());
   platform.SetWindow(&window);
 

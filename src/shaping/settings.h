@@ -1,6 +1,6 @@
 #pragma once
 // The operator's settings of the waveform control, with their bounds and their profile rows.
-#include "profile/record.h"
+#include "program/record.h"
 
 namespace shaping {
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <string>
 
-#include "analysis/accept_command.h"
+#include "commands/accept_command.h"
 #include "analysis/accept_settings.h"
 #include "app/options.h"
 #include "sequencer/sequencer.h"

@@ -75,7 +75,7 @@ Inspection Inspect(const std::string& path, int run) {
 
 TEST_F(SimTest, HistoryKeepsBoardRunsAndTheirBoardErrors) {
   Sim({{"DAQSIM_SHAKER_GAIN", "30"}});
-  p.history.Path = dir_ / "h.sqlite";
+  history::Attach(p, dir_ / "h.sqlite");
   StartWith(1);
   h.Press(ui::ButtonId::cmdEqual);
   h.Advance(2500);
@@ -135,7 +135,7 @@ TEST(HistoryCrash, KilledAtAnyMomentTheDatabaseHoldsEveryPulseBeforeTheKill) {
       testing_support::Harness h;
       Program& p = h.prog;
       p.daq.DriverPath = KRX8_DAQSIM_PATH;
-      p.history.Path = path;
+      history::Attach(p, path);
       h.Start();
       p.control.SystemEqualized = 1;
       // No trip may end the run before the kill.

@@ -1,4 +1,4 @@
-#include "history/command.h"
+#include "commands/history_command.h"
 
 #include <gtest/gtest.h>
 #include <sched.h>

@@ -35,7 +35,7 @@ class HistoryRun : public ::testing::Test {
     daq::SelectInputGains(p);
     daq::ComputeChannelScales(p);
     profile::RecomputeProfile(p);
-    p.history.Path = dir_ / "h.sqlite";
+    history::Attach(p, dir_ / "h.sqlite");
   }
   void Repetitive(float total) {
     p.Row(row::RepetitionMode) = 2;
@@ -135,11 +135,11 @@ TEST_F(HistoryRun, UnusableDatabaseGivesOneBoxAndTheRunGoesOn) {
   const auto folder = dir_.Path() / "locked";
   std::filesystem::create_directory(folder);
   ::chmod(folder.c_str(), 0555);
-  p.history.Path = (folder / "h.sqlite").string();
+  history::Attach(p, (folder / "h.sqlite").string());
   // Root writes into any folder: a folder that is a file stands in for it.
   if (::geteuid() == 0) {
     WriteFile(dir_ / "plain", "");
-    p.history.Path = dir_ / "plain/h.sqlite";
+    history::Attach(p, dir_ / "plain/h.sqlite");
   }
   h.Press(ButtonId::cmdEqual);
   RunToIdle();
@@ -258,7 +258,7 @@ TEST_F(HistoryRun, AnInterruptedRunIsToldAtStartUpAndEndedAsInterrupted) {
     const pid_t other = ::fork();
     if (other == 0) {
       Harness h2;
-      h2.prog.history.Path = p.history.Path;
+      history::Attach(h2.prog, p.history.Path);
       history::StartUp(h2.prog);
       ::_exit(h2.plat.CountBoxes(history::kTitle) == 0 && !h2.prog.history.Out ? 0 : 1);
     }

@@ -1,5 +1,5 @@
 // The procedure without a window, on the simulated board.
-#include "procedure/headless.h"
+#include "commands/headless.h"
 
 #include <unistd.h>
 

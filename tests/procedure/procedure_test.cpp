@@ -8,12 +8,13 @@
 #include <set>
 #include <sstream>
 
+#include "history/history.h"
 #include "app/lockout.h"
 #include "app/remote.h"
 #include "sequencer/sequencer.h"
 #include "history/store.h"
 #include "history/writer.h"
-#include "procedure/headless.h"
+#include "commands/headless.h"
 #include "procedure/plan.h"
 #include "procedure/procedure_file.h"
 #include "procedure/report.h"
@@ -171,7 +172,7 @@ stop_on_fail = false
 }
 
 TEST_F(ProcedureRun, AThreeStepProcedureFiresItsPulsesAtTheirLevelsAndPolarities) {
-  p.history.Path = dir_ / "h.sqlite";
+  history::Attach(p, dir_ / "h.sqlite");
   ASSERT_TRUE(Load(R"(title = "Three"
 [[step]]
 name = "X+"

@@ -8,7 +8,7 @@
 
 #include "history/history.h"
 #include "history/store.h"
-#include "procedure/headless.h"
+#include "commands/headless.h"
 #include "procedure/report.h"
 #include "procedure/runner.h"
 #include "profile/profile_file.h"
@@ -164,7 +164,7 @@ TEST_P(StopCause, IsToldAlikeByTheHistoryTheReportAndTheExitStatus) {
 
     // In the window, in virtual time.
     Prepare(c);
-    p.history.Path = dir_ / (std::string("w-") + c.Name + ".sqlite");
+    history::Attach(p, dir_ / (std::string("w-") + c.Name + ".sqlite"));
     StartWith(1);
     ASSERT_TRUE(procedure::BeginFile(p, dir_ / "run.toml")) << FirstBox("KRX-8 Procedure");
     h.Send(app::Event::Of(app::EventKind::Procedure));
@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(EveryEnding, StopCause, ::testing::ValuesIn(kCases), []
 // text of an earlier one.
 TEST_F(StopCauseWindow, ANoDriveStopNamesNoOldBoardError) {
   Sim({{"DAQSIM_FAIL", "daqDacWaveSoftTrig:5@2"}});
-  p.history.Path = dir_ / "h.sqlite";
+  history::Attach(p, dir_ / "h.sqlite");
   StartWith(1);
   p.Row(row::DriveGain) *= 2.0f;
   p.control.SystemEqualized = 1;

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "daq/call_layer.h"
-#include "profile/record.h"
+#include "program/record.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 

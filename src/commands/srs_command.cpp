@@ -1,4 +1,4 @@
-#include "analysis/srs_command.h"
+#include "commands/srs_command.h"
 
 #include <cmath>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "analysis/accept_command.h"
+#include "commands/accept_command.h"
 
 #include <cfloat>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "history/command.h"
+#include "commands/history_command.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "procedure/headless.h"
+#include "commands/headless.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -232,7 +232,7 @@ int RunHeadless(const HeadlessSetup& setup, std::ostream& err) {
   auto prog = std::make_unique<Program>(platform);
   platform.Attach(*prog);
   // Every pulse of the procedure is kept, as in the window.
-  prog->history.Path = history::PathFrom(std::getenv("KRX8_HISTORY"));
+  history::Attach(*prog, history::PathFrom(std::getenv("KRX8_HISTORY")));
   platform.Send(app::Event::Of(app::EventKind::SplashDone));
   if (!Begin(*prog, std::move(proc))) return 1;
   err << "krx8: procedure \"" << prog->procedure.Proc.Title << "\", "
