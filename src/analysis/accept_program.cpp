@@ -45,7 +45,7 @@ Tolerances TolerancesOf(const Program& p) {
   return t;
 }
 
-PulseRecord ReferencePulse(Program& p) {
+PulseTraces ReferencePulse(Program& p) {
   auto& a = p.accept;
   const float level = p.run.LevelFactor * p.plot.TestLevelG;
   const bool negative = p.Row(row::Polarity) == 2;
@@ -55,7 +55,7 @@ PulseRecord ReferencePulse(Program& p) {
     a.Reference[i] = negative ? -v : v;
   }
   a.Response.fill(0);
-  PulseRecord r;
+  PulseTraces r;
   r.Reference = std::span<const float>(a.Reference.data(), kRecord);
   r.Response = std::span<const float>(a.Response.data(), kRecord);
   r.SampleRate = RecordSampleRate(p);
@@ -64,9 +64,9 @@ PulseRecord ReferencePulse(Program& p) {
   return r;
 }
 
-PulseRecord ProgramPulse(Program& p, int c) {
+PulseTraces ProgramPulse(Program& p, int c) {
   auto& a = p.accept;
-  const PulseRecord r = ReferencePulse(p);
+  const PulseTraces r = ReferencePulse(p);
   const float scale = display::ChannelScale(p, c);
   // A channel without a usable calibration reads as zero, as on the plot.
   if (c >= 1 && c <= 16 && std::isfinite(scale) && scale != 0) {
@@ -116,7 +116,7 @@ bool AcceptPulse(Program& p) {
 }
 
 void ToleranceBand(Program& p, BandLines& out) {
-  const PulseRecord r = ProgramPulse(p, 1);
+  const PulseTraces r = ProgramPulse(p, 1);
   const Tolerances tol = TolerancesOf(p);
   const AcceptanceResult j = JudgePulse(r, tol);
   out.First = 0;

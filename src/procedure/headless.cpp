@@ -128,7 +128,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
       if (i < printed_.size() && printed_[i] >= rows.size()) continue;
       if (printed_.size() < st.Steps.size()) printed_.resize(st.Steps.size(), 0);
       for (; printed_[i] < rows.size(); ++printed_[i]) {
-        const PulseRow& r = rows[printed_[i]];
+        const StepPulse& r = rows[printed_[i]];
         std::string verdict = r.Pretest           ? "-"
                               : !r.Verdict.Judged ? "not judged"
                               : r.Verdict.Pass    ? "PASS"
