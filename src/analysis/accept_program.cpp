@@ -5,6 +5,7 @@
 
 #include "analysis/srs_inputs.h"
 #include "common/rounding.h"
+#include "daq/samples.h"
 #include "display/inputs.h"
 #include "display/status_panel.h"
 
@@ -70,13 +71,8 @@ PulseTraces ProgramPulse(Program& p, int c) {
   const float scale = display::ChannelScale(p, c);
   // A channel without a usable calibration reads as zero, as on the plot.
   if (c >= 1 && c <= 16 && std::isfinite(scale) && scale != 0) {
-    const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
-    const int k = c <= 8 ? c - 1 : c - 9;
-    for (int i = 0; i < kRecord; ++i) {
-      const int32_t counts =
-          display::ScanSample(b, static_cast<long>(i) * p.daq.ScanStride + k) - p.daq.AdcZero;
-      a.Response[i] = static_cast<float>(counts / static_cast<double>(scale));
-    }
+    for (int i = 0; i < kRecord; ++i)
+      a.Response[i] = static_cast<float>(daq::ChannelSampleG(p.daq, c, i));
   }
   return r;
 }
