@@ -38,7 +38,7 @@ void BM_FullLevelPulse(benchmark::State& state) {
     p.win.Check(MenuId::mnuRunStart, true);
     p.control.SystemEqualized = 1;
     p.run.PulseCount = 0;
-    app::TimerTick(p, ui::TimerId::tmrTimer2);
+    app::TimerTick(p, ui::kPacingTimer);
     // Read-only: the writable form lets the compiler hand back a register's garbage.
     benchmark::DoNotOptimize(std::as_const(p.Row(row::DriveGain)));
   }

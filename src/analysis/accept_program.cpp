@@ -44,7 +44,7 @@ Tolerances TolerancesOf(const Program& p) {
   return t;
 }
 
-PulseRecord ReferencePulse(Program& p) {
+PulseTraces ReferencePulse(Program& p) {
   auto& a = p.accept;
   const float level = p.run.LevelFactor * p.plot.TestLevelG;
   const bool negative = p.Row(row::Polarity) == 2;
@@ -54,7 +54,7 @@ PulseRecord ReferencePulse(Program& p) {
     a.Reference[i] = negative ? -v : v;
   }
   a.Response.fill(0);
-  PulseRecord r;
+  PulseTraces r;
   r.Reference = std::span<const float>(a.Reference.data(), kRecord);
   r.Response = std::span<const float>(a.Response.data(), kRecord);
   r.SampleRate = RecordSampleRate(p);
@@ -63,19 +63,14 @@ PulseRecord ReferencePulse(Program& p) {
   return r;
 }
 
-PulseRecord ProgramPulse(Program& p, int c) {
+PulseTraces ProgramPulse(Program& p, int c) {
   auto& a = p.accept;
-  const PulseRecord r = ReferencePulse(p);
+  const PulseTraces r = ReferencePulse(p);
   const float scale = daq::ChannelScale(p, c);
   // A channel without a usable calibration reads as zero, as on the plot.
   if (c >= 1 && c <= 16 && std::isfinite(scale) && scale != 0) {
-    const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
-    const int k = c <= 8 ? c - 1 : c - 9;
-    for (int i = 0; i < kRecord; ++i) {
-      const int32_t counts =
-          daq::ScanSample(b, static_cast<long>(i) * p.daq.ScanStride + k) - p.daq.AdcZero;
-      a.Response[i] = static_cast<float>(counts / static_cast<double>(scale));
-    }
+    for (int i = 0; i < kRecord; ++i)
+      a.Response[i] = static_cast<float>(daq::ChannelSampleG(p.daq, c, i));
   }
   return r;
 }
@@ -115,7 +110,7 @@ bool AcceptPulse(Program& p) {
 }
 
 void ToleranceBand(Program& p, BandLines& out) {
-  const PulseRecord r = ProgramPulse(p, 1);
+  const PulseTraces r = ProgramPulse(p, 1);
   const Tolerances tol = TolerancesOf(p);
   const AcceptanceResult j = JudgePulse(r, tol);
   out.First = 0;

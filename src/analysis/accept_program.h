@@ -13,9 +13,9 @@ Tolerances TolerancesOf(const Program& p);
 // The reference at the level of the last pulse (LevelFactor x TestLevelG, with the
 // profile's polarity) into p.accept.Reference and channel c's single samples in G into
 // p.accept.Response, and the time base around them.
-PulseRecord ProgramPulse(Program& p, int c);
+PulseTraces ProgramPulse(Program& p, int c);
 // The reference alone, with a response of zeros for the caller to fill.
-PulseRecord ReferencePulse(Program& p);
+PulseTraces ReferencePulse(Program& p);
 AcceptanceResult JudgeChannel(Program& p, int c);
 
 // After a full-level pulse: with acceptance on, judges channel 1 and shows the verdict.

@@ -128,14 +128,14 @@ double VelocityPerGSecond(float unitSystem) {
   return unitSystem == 1 || unitSystem == 2 ? kCentimetresPerSecondPerG : kInchesPerSecondPerG;
 }
 
-double BandHalfWidth(const PulseRecord& r, const Tolerances& tol, double nominalPeak, int i) {
+double BandHalfWidth(const PulseTraces& r, const Tolerances& tol, double nominalPeak, int i) {
   const double d = r.PulseSamples, from = 4 * d, to = 5 * d;
   if (!(i >= from - tol.WindowBefore * d && i <= to + tol.WindowAfter * d)) return -1;
   const bool inside = i >= from && i <= to;
   return (inside ? tol.BandInsidePct : tol.BandOutsidePct) * 0.01 * std::fabs(nominalPeak);
 }
 
-AcceptanceResult JudgePulse(const PulseRecord& r, const Tolerances& tol) {
+AcceptanceResult JudgePulse(const PulseTraces& r, const Tolerances& tol) {
   AcceptanceResult out;
   const int n = static_cast<int>(std::min(r.Reference.size(), r.Response.size()));
   const std::span<const float> ref = r.Reference.first(n), resp = r.Response.first(n);

@@ -34,7 +34,8 @@ inline constexpr double kInchesPerSecondPerG = 386.09;
 inline constexpr double kCentimetresPerSecondPerG = 980.665;
 double VelocityPerGSecond(float unitSystem);
 
-struct PulseRecord {
+// The reference and the response of one pulse, as the checks judge them.
+struct PulseTraces {
   std::span<const float> Reference;  // in G, with its polarity, at the level fired
   std::span<const float> Response;   // in G, same length and time base
   double SampleRate = 1280;          // samples per second
@@ -47,7 +48,7 @@ struct PulseRecord {
 // shift within half a duration that best correlates it with the reference over the main
 // pulse. A percentage whose nominal figure is 0 reads 100 when the measure is 0 too, and
 // 9999 otherwise.
-AcceptanceResult JudgePulse(const PulseRecord& r, const Tolerances& tol);
+AcceptanceResult JudgePulse(const PulseTraces& r, const Tolerances& tol);
 
 // The verdict as files and tables write it: "PASS", or "FAIL " and the first failing measure
 // ("FAIL velocity change").
@@ -59,6 +60,6 @@ double VerdictFigure(const AcceptanceResult& r);
 
 // The band's half-width around reference sample i, in G, or a negative value outside the
 // band's window.
-double BandHalfWidth(const PulseRecord& r, const Tolerances& tol, double nominalPeak, int i);
+double BandHalfWidth(const PulseTraces& r, const Tolerances& tol, double nominalPeak, int i);
 
 }  // namespace analysis

@@ -47,18 +47,12 @@ void FillSrsInputs(const Program& p, uint32_t channels, SrsInputs& in) {
     x.fill(0);
     x[0] = level * 0.0125 * p.wave.ReferencePulse[i];
   }
-  const long stride = p.daq.ScanStride;
   for (int c = 1; c <= 16; ++c) {
     if (!(channels & ChannelBit(c))) continue;
     const float scale = daq::ChannelScale(p, c);
     // A channel without a usable calibration reads as zero, as on the plot.
     if (!std::isfinite(scale) || scale == 0) continue;
-    const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
-    const int k = c <= 8 ? c - 1 : c - 9;
-    for (int i = 0; i < kSrsRecordSamples; ++i) {
-      const int32_t counts = daq::ScanSample(b, i * stride + k) - int32_t{p.daq.AdcZero};
-      in.X[i][c] = counts / static_cast<double>(scale);
-    }
+    for (int i = 0; i < kSrsRecordSamples; ++i) in.X[i][c] = daq::ChannelSampleG(p.daq, c, i);
   }
 }
 

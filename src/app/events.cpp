@@ -160,7 +160,7 @@ bool HandleEvent(Program& p, const Event& e) {
       run::RequestAbort(p.run, AbortSourceOf(e));
       return true;
     }
-    if (e.Kind == EventKind::Timer && e.Timer == ui::TimerId::tmrTimer3) daq::PollAbortWhileBusy(p);
+    if (e.Kind == EventKind::Timer && e.Timer == ui::kHousekeepingTimer) daq::PollAbortWhileBusy(p);
     return false;
   }
   p.run.Busy = true;

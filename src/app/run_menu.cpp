@@ -26,16 +26,16 @@ int RepetitionIntervalMs(const Program& p) {
 
 void TimerTick(Program& p, ui::TimerId id) {
   switch (id) {
-    case TimerId::tmrTimer1:
+    case ui::kSettlingTimer:
       // A tick that an Abort overtook (its timer already off) fires nothing.
-      if (p.win.GetTimer(TimerId::tmrTimer1).Enabled) control::Equalize(p);
+      if (p.win.GetTimer(ui::kSettlingTimer).Enabled) control::Equalize(p);
       break;
-    case TimerId::tmrTimer2:
-      p.win.SetTimerInterval(TimerId::tmrTimer2, RepetitionIntervalMs(p));
+    case ui::kPacingTimer:
+      p.win.SetTimerInterval(ui::kPacingTimer, RepetitionIntervalMs(p));
       if (p.win.Checked(MenuId::mnuRunPretest)) sequencer::PreTestPulse(p);
       if (p.win.Checked(MenuId::mnuRunStart)) sequencer::FullLevelPulse(p);
       break;
-    case TimerId::tmrTimer3:
+    case ui::kHousekeepingTimer:
       sequencer::TransientTick(p);
       if (p.Row(row::RemoteInputs) == 1) PollRemoteInputs(p);
       if (p.Row(row::SoftwareRemote) == 1) PollControlFile(p);

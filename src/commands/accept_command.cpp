@@ -91,7 +91,7 @@ int RunAcceptCommand(const std::string& dataFile, const std::string& customFile,
   w.WriteRaw(std::string(kHeader) + "\r\n");
   bool channel1Passes = false;
   for (int c = 1; c <= 8; ++c) {
-    PulseRecord rec = ReferencePulse(p);
+    PulseTraces rec = ReferencePulse(p);
     p.accept.Response = (*samples)[c - 1];
     const AcceptanceResult a = JudgePulse(rec, tol);
     if (c == 1) channel1Passes = a.verdict == Verdict::Pass;

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <limits>
 #include <random>
 #include <thread>
 
@@ -18,13 +17,13 @@
 #include "procedure/report.h"
 #include "procedure/runner.h"
 #include "ui/headless_platform.h"
+#include "ui/timer_schedule.h"
 
 namespace procedure {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr double kNever = std::numeric_limits<double>::infinity();
 constexpr int kSliceMs = 10;
 constexpr std::size_t kMaxPauseLine = 80;  // a longer line is no answer anyway
 
@@ -115,7 +114,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
       const double now = Now();
       if (now >= end) break;
       double next = end;
-      for (double d : due_) next = std::min(next, d);
+      for (int i = 0; i < ui::TimerSchedule::kTimers; ++i) next = std::min(next, timers_.DueAt(i));
       const double wait = std::min(std::max(next - now, 0.0), static_cast<double>(kSliceMs));
       if (wait > 0) std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(wait));
     }
@@ -129,7 +128,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
       if (i < printed_.size() && printed_[i] >= rows.size()) continue;
       if (printed_.size() < st.Steps.size()) printed_.resize(st.Steps.size(), 0);
       for (; printed_[i] < rows.size(); ++printed_[i]) {
-        const PulseRow& r = rows[printed_[i]];
+        const StepPulse& r = rows[printed_[i]];
         std::string verdict = r.Pretest           ? "-"
                               : !r.Verdict.Judged ? "not judged"
                               : r.Verdict.Pass    ? "PASS"
@@ -159,16 +158,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
     return std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
   }
   void SyncTimers() {
-    if (!prog_) return;
-    for (int i = 0; i < 3; ++i) {
-      const auto& t = prog_->win.GetTimer(static_cast<ui::TimerId>(i));
-      if (t.Epoch != epoch_[i]) {
-        epoch_[i] = t.Epoch;
-        due_[i] = (t.Enabled && t.Interval > 0) ? Now() + t.Interval : kNever;
-      } else if (!t.Enabled || t.Interval <= 0) {
-        due_[i] = kNever;
-      }
-    }
+    if (prog_) timers_.Sync(prog_->win);
   }
   // Fires every timer that fell due (never inside its own tick) and the signal's Abort,
   // which is kept for the procedure when it comes during the start-up.
@@ -178,16 +168,9 @@ class ConsolePlatform : public ui::HeadlessPlatform {
       abortSent_ = true;
       Send(app::Event::Of(app::EventKind::Signal));
     }
-    for (int i = 0; i < 3; ++i) {
-      if (inTick_[i] || due_[i] > Now()) continue;
-      const auto id = static_cast<ui::TimerId>(i);
-      const uint32_t before = prog_->win.GetTimer(id).Epoch;
-      due_[i] = Now() + prog_->win.GetTimer(id).Interval;
-      inTick_[i] = true;
-      Send(app::Event::Tick(id));
-      inTick_[i] = false;
-      if (prog_->win.GetTimer(id).Epoch == before) epoch_[i] = before;
-      SyncTimers();
+    for (int i = 0; i < ui::TimerSchedule::kTimers; ++i) {
+      if (!timers_.Ready(i, Now())) continue;
+      timers_.Fire(prog_->win, i, [this](ui::TimerId id) { Send(app::Event::Tick(id)); });
     }
   }
 
@@ -196,9 +179,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
   std::mt19937 rng_;
   Program* prog_ = nullptr;
   Clock::time_point start_ = Clock::now();
-  double due_[3] = {kNever, kNever, kNever};
-  bool inTick_[3] = {false, false, false};
-  uint32_t epoch_[3] = {~0u, ~0u, ~0u};
+  ui::TimerSchedule timers_{[this] { return Now(); }};
   bool abortSent_ = false;
   std::vector<std::size_t> printed_;
 };

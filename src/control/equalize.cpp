@@ -71,7 +71,7 @@ std::string NotEqualizedText(float gain) {
 void Equalize(Program& p) {
   // Key "E" equalises outside a run: its passes are a run of their own.
   if (control::RunStateOf(p) == run::Run::Idle) control::BeginRun(p);
-  p.win.SetTimerEnabled(ui::TimerId::tmrTimer1, false);
+  p.win.SetTimerEnabled(ui::kSettlingTimer, false);
   p.control.SystemEqualized = 0;
   p.control.TripCode = trip::None;
   const float testLevel = p.plot.TestLevelG;

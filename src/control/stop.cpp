@@ -38,7 +38,7 @@ void StopTest(Program& p, StopCause why) {
   if (why.Kind != Stop::None && !p.run.Stop.CutShort()) p.run.Stop = std::move(why);
   auto& w = p.win;
   // An armed equalisation is cancelled, as is a transient capture waiting for its event.
-  w.SetTimerEnabled(ui::TimerId::tmrTimer1, false);
+  w.SetTimerEnabled(ui::kSettlingTimer, false);
   p.daq.TransientArmed = false;
   ClearRunStatus(p);
   w.Img(ui::ImageId::imgSine).Visible = false;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "daq/samples.h"
 #include "display/inputs.h"
 #include "display/plot.h"
 
@@ -32,7 +33,7 @@ void ComputeResponse(const Program& p, int c, double dispStep, ResponseTraces& o
       if (smooth)
         a = static_cast<float>((at(i - 2) + at(i - 1) + at(i) + at(i + 1)) * 0.25 / scale);
       else
-        a = static_cast<float>(at(i) / static_cast<double>(scale));
+        a = static_cast<float>(daq::ChannelSampleG(p.daq, c, i));
     }
     const bool decay = i > decayFrom;
     pv = static_cast<float>(decay ? 0.9 * pv : pv + a * velStep);

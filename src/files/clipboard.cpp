@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/number_text.h"
+#include "daq/samples.h"
 #include "program/record.h"
 
 namespace files {
@@ -26,13 +27,7 @@ void Line(std::string& out, const std::string& text) {
 // Channel `ch` (1..8) of scan i in G, the same number the test data file holds. A channel
 // without a usable scale reads 0 rather than a division by zero.
 float ChannelG(const Program& p, int i, int ch) {
-  const auto& d = p.daq;
-  long index = static_cast<long>(i) * d.ScanStride + ch - 1;
-  if (index < 0 || index >= static_cast<long>(d.ScanBuffer.size())) return 0;
-  float scale = d.ChannelScale[ch];
-  if (scale == 0 || !std::isfinite(scale)) return 0;
-  int counts = d.ScanBuffer[index] - d.AdcZero;
-  return static_cast<float>(counts / static_cast<double>(scale));
+  return static_cast<float>(daq::ChannelSampleG(p.daq, ch, i));
 }
 
 void AppendSampleLines(const Program& p, std::string& out) {

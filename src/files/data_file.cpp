@@ -6,6 +6,7 @@
 #include "common/file_name.h"
 #include "common/number_text.h"
 #include "common/text_file.h"
+#include "daq/samples.h"
 #include "files/report_file.h"
 
 namespace files {
@@ -40,13 +41,7 @@ class Line {
 // Channel `ch` (1..8) of master scan i in G. A channel without a usable calibration reads
 // as zero, as on the plot, rather than writing infinities.
 float ChannelG(const Program& p, int i, int ch) {
-  const auto& d = p.daq;
-  const float scale = d.ChannelScale[ch];
-  const long index = static_cast<long>(i) * d.ScanStride + ch - 1;
-  if (!std::isfinite(scale) || scale == 0) return 0;
-  if (index < 0 || index >= static_cast<long>(d.ScanBuffer.size())) return 0;
-  const int counts = static_cast<int>(d.ScanBuffer[index]) - d.AdcZero;
-  return static_cast<float>(counts / static_cast<double>(scale));
+  return static_cast<float>(daq::ChannelSampleG(p.daq, ch, i));
 }
 
 void SampleLines(const Program& p, std::string& out) {

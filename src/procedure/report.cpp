@@ -24,13 +24,13 @@ std::string FileName(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
 
-std::string VerdictText(const PulseRow& r) {
+std::string VerdictText(const StepPulse& r) {
   if (r.Pretest) return "pre-test";
   if (!r.Verdict.Judged) return "not judged";
   return r.Verdict.Pass ? "PASS" : "FAIL " + r.Verdict.Failing;
 }
 
-std::string Percent(const PulseRow& r, double v) {
+std::string Percent(const StepPulse& r, double v) {
   return r.Verdict.Judged ? Fixed(v, 1) : "-";
 }
 
@@ -151,7 +151,7 @@ void TablePage(const Program& p, ui::Printer& pr, std::size_t step, std::size_t 
   page.Rule(0.14);
   double y = 0.155;
   for (std::size_t i = first; i < r.Pulses.size() && i < first + kTableRows; ++i) {
-    const PulseRow& row = r.Pulses[i];
+    const StepPulse& row = r.Pulses[i];
     const std::string cells[] = {row.Time,
                                  Fixed(row.LevelG, 2),
                                  Fixed(row.ControlPeakG, 2),

@@ -91,8 +91,8 @@ void KeepPage(Program& p, KeptPage& page) {
   print::PrintPlot(p);
 }
 
-PulseRow MakeRow(Program& p, bool pretest) {
-  PulseRow r;
+StepPulse MakeRow(Program& p, bool pretest) {
+  StepPulse r;
   r.Time = p.platform.ShortTime();
   r.Pretest = pretest;
   r.LevelG = p.run.LevelFactor * p.plot.TestLevelG;
@@ -224,7 +224,7 @@ void NextStep(Program& p) {
 }
 
 void AfterEqualizing(Program& p) {
-  if (control::RunStateOf(p) != Run::Idle || p.win.GetTimer(ui::TimerId::tmrTimer1).Enabled) return;
+  if (control::RunStateOf(p) != Run::Idle || p.win.GetTimer(ui::kSettlingTimer).Enabled) return;
   auto& st = S(p);
   StepResult& r = CurrentResult(p);
   if (p.control.SystemEqualized == 0) {
@@ -248,7 +248,7 @@ void WhileRunning(Program& p) {
   StepResult& r = CurrentResult(p);
   if (p.control.Captures != st.CapturesSeen) {
     st.CapturesSeen = p.control.Captures;
-    PulseRow row = MakeRow(p, false);
+    StepPulse row = MakeRow(p, false);
     ++r.Fired;
     if (!row.Verdict.Judged)
       ++r.NotJudged;

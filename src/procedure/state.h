@@ -23,7 +23,8 @@ struct PulseJudgement {
   double PeakPct = 0, WidthPct = 0, VelocityPct = 0, WorstBandPct = 0;
 };
 
-struct PulseRow {
+// One pulse a procedure step fired, as its report and the console list it.
+struct StepPulse {
   std::string Time;
   bool Pretest = false;
   float LevelG = 0;
@@ -39,7 +40,7 @@ struct StepResult {
   bool Equalized = false;
   float SystemGain = 0;  // G per volt, after its equalisation
   std::string Ended;     // how the step ended, for the report
-  std::vector<PulseRow> Pulses;
+  std::vector<StepPulse> Pulses;
   KeptPage Page;  // the printed page of its last full-level pulse
 };
 

@@ -2,7 +2,7 @@
 // The program context: every program-wide variable, grouped by the module that owns it,
 // the window model and the platform. No globals: every test builds a fresh one.
 #include "analysis/accept_state.h"
-#include "analysis/state.h"
+#include "analysis/srs_state.h"
 #include "control/state.h"
 #include "daq/state.h"
 #include "display/state.h"
@@ -36,7 +36,7 @@ struct Program {
   files::State files;
   display::State plot;
   print::State print;
-  analysis::State srs;
+  analysis::SrsState srs;
   analysis::AcceptState accept;
   procedure::State procedure;
   history::State history;

@@ -11,7 +11,7 @@ namespace qtui {
 
 class MainWindow;
 
-class QtPlatform : public ui::Platform {
+class QtPlatform : public ui::PlatformDefaults {
  public:
   QtPlatform();
   void SetWindow(MainWindow* w) { window_ = w; }

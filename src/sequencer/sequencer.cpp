@@ -56,8 +56,8 @@ bool CountReached(const Program& p) {
 }
 
 void StartPacing(Program& p) {
-  p.win.SetTimerInterval(TimerId::tmrTimer2, kFirstPulseMs);
-  p.win.SetTimerEnabled(TimerId::tmrTimer2, true);
+  p.win.SetTimerInterval(ui::kPacingTimer, kFirstPulseMs);
+  p.win.SetTimerEnabled(ui::kPacingTimer, true);
 }
 
 bool Equalized(const Program& p) {
@@ -73,8 +73,8 @@ void EqualizeCommand(Program& p) {
     SetStatus(p, "EQUALIZING SYSTEM- PLEASE WAIT ");
   else if (settling == 2)
     SetStatus(p, "EQUALIZING SYSTEM- ACCELEROMETER SETTLING DELAY");
-  p.win.SetTimerInterval(TimerId::tmrTimer1, settling == 1 ? 2000 : 5000);
-  p.win.SetTimerEnabled(TimerId::tmrTimer1, true);
+  p.win.SetTimerInterval(ui::kSettlingTimer, settling == 1 ? 2000 : 5000);
+  p.win.SetTimerEnabled(ui::kSettlingTimer, true);
   // Armed here: only the file names are asked for; the end of the run writes the files.
   if (p.win.Checked(MenuId::mnuTestAutoSave)) files::AskReportFileName(p);
   if (p.win.Checked(MenuId::mnuTestAutoExport)) files::AskDataFileName(p);
@@ -94,7 +94,7 @@ void StartCommand(Program& p) {
   ArmRun(p, Run::FullLevel);
   SetStatus(p, transient ? " TRIGGER ARMED " : " FULL TEST LEVEL SHOCK PULSE ");
   StartPacing(p);
-  p.win.SetTimerInterval(TimerId::tmrTimer3,
+  p.win.SetTimerInterval(ui::kHousekeepingTimer,
                          transient ? kTransientHousekeepingMs : kHousekeepingMs);
   if (Repetitive(p)) p.run.PulseCount = 0;
 }
@@ -176,7 +176,7 @@ void TransientTick(Program& p) {
 void EndOfRun(Program& p) {
   control::EndRunCompleted(p);
   ArmRun(p, Run::Idle);
-  p.win.SetTimerEnabled(TimerId::tmrTimer2, false);
+  p.win.SetTimerEnabled(ui::kPacingTimer, false);
   if (p.win.Checked(MenuId::mnuTestAutoPrint)) print::PrintReport(p);
   if (p.win.Checked(MenuId::mnuTestAutoSave)) files::AutoSaveReport(p);
   if (p.win.Checked(MenuId::mnuTestAutoExport)) files::AutoExportData(p);

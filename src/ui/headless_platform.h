@@ -49,7 +49,7 @@ class NullPrinter : public Printer {
   bool printed_;
 };
 
-class HeadlessPlatform : public ui::Platform {
+class HeadlessPlatform : public ui::PlatformDefaults {
  public:
   // The first box's text on one line, "" while none was asked for.
   const std::string& Error() const { return error_; }

@@ -126,12 +126,7 @@ class Platform {
   // One dialog of several fields under `title`, with `note` above them. True on OK with the
   // fields as the operator left them; false on Cancel (the fields are then unchanged).
   virtual bool FormDialog(const std::string& title, const std::string& note,
-                          std::vector<FormField>& fields) {
-    (void)title;
-    (void)note;
-    (void)fields;
-    return false;
-  }
+                          std::vector<FormField>& fields) = 0;
 
   virtual void ClipboardClear() = 0;
   virtual void ClipboardSetText(const std::string& text) = 0;
@@ -148,15 +143,9 @@ class Platform {
   // Lets the toolkit run for up to `ms` during a long wait on the board: the window paints
   // and takes input, and the events reach the core's entry point, which admits only Abort
   // while a handler runs. A test platform advances its virtual time instead.
-  virtual void Pump(int ms) {
-    (void)ms;
-    Refresh();
-  }
+  virtual void Pump(int ms) = 0;
   // A steady clock in milliseconds, for the bounds of the waits.
-  virtual double MonotonicMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-  }
+  virtual double MonotonicMs() = 0;
   virtual void EndProgram() = 0;
 
   virtual Canvas& PlotCanvas() = 0;
@@ -164,19 +153,44 @@ class Platform {
 
   // A procedure's pause: its text with Continue and Abort. OK is Continue, Cancel is
   // Abort, No means nobody is there to answer.
-  virtual Answer PauseBox(const std::string& text, const std::string& title) {
+  virtual Answer PauseBox(const std::string& text, const std::string& title) = 0;
+  // A printer of its own writing a PDF document to `path`; none where the platform has no
+  // PDF writer.
+  virtual std::unique_ptr<Printer> PdfPrinter(const std::string& path) = 0;
+  // The test history window, open until the operator closes it; without a window, nothing.
+  virtual void HistoryWindow(HistoryModel& model) = 0;
+};
+
+// What a platform without a form dialog, a PDF writer or a history window does. A
+// platform that passes calls through to another derives from Platform itself, so that a
+// call it forgets to pass on fails to compile instead of doing nothing.
+class PlatformDefaults : public Platform {
+ public:
+  bool FormDialog(const std::string& title, const std::string& note,
+                  std::vector<FormField>& fields) override {
+    (void)title;
+    (void)note;
+    (void)fields;
+    return false;
+  }
+  void Pump(int ms) override {
+    (void)ms;
+    Refresh();
+  }
+  double MonotonicMs() override {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+  }
+  Answer PauseBox(const std::string& text, const std::string& title) override {
     return MessageBox(text, Buttons::OKCancel, Icon::Information, title) == Answer::OK
                ? Answer::OK
                : Answer::Cancel;
   }
-  // A printer of its own writing a PDF document to `path`; none where the platform has no
-  // PDF writer.
-  virtual std::unique_ptr<Printer> PdfPrinter(const std::string& path) {
+  std::unique_ptr<Printer> PdfPrinter(const std::string& path) override {
     (void)path;
     return nullptr;
   }
-  // The test history window, open until the operator closes it; without a window, nothing.
-  virtual void HistoryWindow(HistoryModel& model) { (void)model; }
+  void HistoryWindow(HistoryModel& model) override { (void)model; }
 };
 
 }  // namespace ui

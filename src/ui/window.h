@@ -51,6 +51,10 @@ enum class ButtonId : uint8_t { cmdEqual, cmdPreTest, cmdStart, Count };
 enum class SpinId : uint8_t { SpnLevel, spnXaxis, spnYaxis, Count };
 enum class ImageId : uint8_t { imgSine, Image3, Count };
 enum class TimerId : uint8_t { tmrTimer1, tmrTimer2, tmrTimer3, Count };
+// The timers by their roles; their control names stay as the tables have them.
+inline constexpr TimerId kSettlingTimer = TimerId::tmrTimer1;      // the equalisation's delay
+inline constexpr TimerId kPacingTimer = TimerId::tmrTimer2;        // the pulses' repetition
+inline constexpr TimerId kHousekeepingTimer = TimerId::tmrTimer3;  // trigger, remote, cursor
 std::string_view ButtonName(ButtonId id);
 std::string_view SpinName(SpinId id);
 std::string_view ImageName(ImageId id);

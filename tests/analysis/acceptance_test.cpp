@@ -30,7 +30,7 @@ std::array<float, kN> HalfSine(double a, double width) {
 struct Case {
   std::array<float, kN> ref = HalfSine(kA, kD), resp = ref;
   analysis::AcceptanceResult Judge(const analysis::Tolerances& tol = {}) const {
-    analysis::PulseRecord r;
+    analysis::PulseTraces r;
     r.Reference = ref;
     r.Response = resp;
     r.SampleRate = kRate;
@@ -111,7 +111,7 @@ TEST(Acceptance, EachMeasureFailsOnItsOwnFault) {
 
 TEST(Acceptance, ARecordWithoutAMainPulseNeverPasses) {
   Case c;
-  analysis::PulseRecord r;
+  analysis::PulseTraces r;
   r.Reference = c.ref;
   r.Response = c.resp;
   r.SampleRate = kRate;

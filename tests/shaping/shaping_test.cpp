@@ -102,7 +102,7 @@ struct Loop {
   }
   analysis::AcceptanceResult Judge(const std::vector<float>& ref,
                                    const std::vector<float>& y) const {
-    analysis::PulseRecord r{ref, y, kFs, p.wave.PulseSamples};
+    analysis::PulseTraces r{ref, y, kFs, p.wave.PulseSamples};
     return analysis::JudgePulse(r, analysis::Tolerances{});
   }
   struct Fired {

@@ -112,25 +112,13 @@ bool Harness::Spin(ui::SpinId id, bool up) {
   return Send(e);
 }
 
-void Harness::SyncTimers() {
-  for (int i = 0; i < 3; ++i) {
-    const auto& t = prog.win.GetTimer(static_cast<ui::TimerId>(i));
-    if (t.Epoch != epoch_[i]) {
-      epoch_[i] = t.Epoch;
-      due_[i] = (t.Enabled && t.Interval > 0) ? plat.NowMs + t.Interval : kNever;
-    } else if (!t.Enabled || t.Interval <= 0) {
-      due_[i] = kNever;
-    }
-  }
-}
-
 void Harness::Advance(double ms) {
   const double target = plat.NowMs + ms;
   for (;;) {
     int next = -1, event = -1;
-    double when = kNever;
-    for (int i = 0; i < 3; ++i)
-      if (!inTick_[i] && due_[i] <= target && due_[i] < when) next = i, when = due_[i];
+    double when = ui::TimerSchedule::kNever;
+    for (int i = 0; i < ui::TimerSchedule::kTimers; ++i)
+      if (timers_.Ready(i, target) && timers_.DueAt(i) < when) next = i, when = timers_.DueAt(i);
     for (size_t k = 0; k < scheduled_.size(); ++k)
       if (scheduled_[k].At <= target && scheduled_[k].At < when)
         event = static_cast<int>(k), next = -1, when = scheduled_[k].At;
@@ -146,16 +134,11 @@ void Harness::Advance(double ms) {
       SyncTimers();
       continue;
     }
-    const auto& t = prog.win.GetTimer(static_cast<ui::TimerId>(next));
-    uint32_t before = t.Epoch;
     // The countdown restarts as the tick fires, as a real timer does.
-    due_[next] = plat.NowMs + t.Interval;
-    Fired[next].push_back(plat.NowMs);
-    inTick_[next] = true;
-    app::HandleEvent(prog, app::Event::Tick(static_cast<ui::TimerId>(next)));
-    inTick_[next] = false;
-    if (prog.win.GetTimer(static_cast<ui::TimerId>(next)).Epoch == before) epoch_[next] = before;
-    SyncTimers();
+    timers_.Fire(prog.win, next, [this](ui::TimerId id) {
+      Fired[static_cast<int>(id)].push_back(plat.NowMs);
+      app::HandleEvent(prog, app::Event::Tick(id));
+    });
   }
   if (target > plat.NowMs) plat.NowMs = target;
 }

@@ -11,6 +11,7 @@
 #include "app/events.h"
 #include "program/program.h"
 #include "ui/platform.h"
+#include "ui/timer_schedule.h"
 
 namespace testing_support {
 
@@ -259,17 +260,14 @@ class Harness {
   std::vector<double> Fired[3];
 
  private:
-  void SyncTimers();
-  double due_[3] = {kNever, kNever, kNever};
-  bool inTick_[3] = {false, false, false};
+  void SyncTimers() { timers_.Sync(prog.win); }
+  ui::TimerSchedule timers_{[this] { return plat.NowMs; }};
   struct Scheduled {
     double At;
     app::Event E;
     std::function<void()> Do;
   };
   std::vector<Scheduled> scheduled_;
-  uint32_t epoch_[3] = {~0u, ~0u, ~0u};
-  static constexpr double kNever = std::numeric_limits<double>::infinity();
 };
 
 }  // namespace testing_support

@@ -26,7 +26,7 @@ struct MenuBench : Harness {
 
 }  // namespace
 
-TEST(TestMenu, NumericPromptsStoreOnlyAnswersWithinTheirBounds) {
+TEST(SetupMenu, NumericPromptsStoreOnlyAnswersWithinTheirBounds) {
   struct Case {
     MenuId Id;
     int Element;
@@ -92,7 +92,7 @@ TEST(TestMenu, NumericPromptsStoreOnlyAnswersWithinTheirBounds) {
   }
 }
 
-TEST(TestMenu, NonNumericEmptyOrCancelledAnswersChangeNothingSilently) {
+TEST(SetupMenu, NonNumericEmptyOrCancelledAnswersChangeNothingSilently) {
   MenuBench b;
   b.prog.Row(row::AbortLevelDb) = 6;
   for (const char* text : {"abc", "", "6 dB"}) b.Answer(MenuId::mnuTestAbortl, text, 0);
@@ -103,7 +103,7 @@ TEST(TestMenu, NonNumericEmptyOrCancelledAnswersChangeNothingSilently) {
   EXPECT_EQ(b.prog.plot.RefreshCount, 0);
 }
 
-TEST(TestMenu, TitleAndSubtitles) {
+TEST(SetupMenu, TitleAndSubtitles) {
   MenuBench b;
   auto& title = b.prog.win.Lbl(ui::LabelId::lblTestTitle).Caption;
   title = "OLD";
@@ -135,7 +135,7 @@ TEST(TestMenu, TitleAndSubtitles) {
   EXPECT_EQ(b.plat.Prompts.back().Text, "Enter a new Test SubTitle2, below SubTitle1");
 }
 
-TEST(TestMenu, CheckMarkItemsToggleAndWriteTheirElements) {
+TEST(SetupMenu, CheckMarkItemsToggleAndWriteTheirElements) {
   const std::pair<MenuId, int> items[] = {{MenuId::mnuTestAutoPrint, row::AutoPrint},
                                           {MenuId::mnuTestAutoSave, row::AutoSave},
                                           {MenuId::mnuTestAutoExport, row::AutoExport}};
@@ -150,7 +150,7 @@ TEST(TestMenu, CheckMarkItemsToggleAndWriteTheirElements) {
   }
 }
 
-TEST(TestMenu, ControlModeShowsTheLevelSpinOutsideAuto) {
+TEST(SetupMenu, ControlModeShowsTheLevelSpinOutsideAuto) {
   MenuBench b;
   auto& spin = b.prog.win.Spin(ui::SpinId::SpnLevel);
   b.prog.run.ManualLevel = 2.5f;
@@ -170,7 +170,7 @@ TEST(TestMenu, ControlModeShowsTheLevelSpinOutsideAuto) {
   EXPECT_TRUE(b.prog.win.Checked(MenuId::mnuTestControlTransient));
 }
 
-TEST(TestMenu, LoadCompensationRecomputesTheProfile) {
+TEST(SetupMenu, LoadCompensationRecomputesTheProfile) {
   const MenuId items[] = {MenuId::mnuTestComp1, MenuId::mnuTestComp2, MenuId::mnuTestComp3,
                           MenuId::mnuTestComp4, MenuId::mnuTestComp5};
   MenuBench b;
@@ -183,7 +183,7 @@ TEST(TestMenu, LoadCompensationRecomputesTheProfile) {
   }
 }
 
-TEST(TestMenu, DemoModeFollowsItsMark) {
+TEST(SetupMenu, DemoModeFollowsItsMark) {
   MenuBench b;
   b.prog.daq.DemoMode = 0;
   b.Click(MenuId::mnuTestDemo);
