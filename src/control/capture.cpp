@@ -9,6 +9,7 @@
 #include "history/history.h"
 #include "profile/recompute.h"
 #include "control/stop.h"
+#include "control/waveform.h"
 
 namespace control {
 
@@ -107,6 +108,11 @@ bool DriveReady(Program& p) {
 bool PrepareDrive(Program& p) {
   // A fresh hardware set-up clears the buffers while the equalisation stands; the drive
   // codes are unchanged since then, so rebuilding restores the equalised drive.
+  // A shaped drive has new codes and its own drive level for every pulse.
+  if (ShapedDriveFires(p)) {
+    BuildDriveBuffers(p);
+    return profile::SendDriveAmplitude(p);
+  }
   if (p.control.SystemEqualized == 0 || !p.daq.DriveBuffersLoaded) BuildDriveBuffers(p);
   profile::ComputeDrivePeak(p);
   return profile::SendDriveAmplitude(p);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "control/waveform.h"
 #include "display/status_panel.h"
 
 namespace control {
@@ -105,7 +106,10 @@ void CheckTrips(Program& p) {
   if (peakA < underLimit) trip(trip::UnderTest);
   if (lastPeakA < 0.25f && drive > 1000) trip(trip::LowGain);
 
-  if (p.control.TripCode > 0) p.control.SystemEqualized = 0;
+  if (p.control.TripCode > 0) {
+    p.control.SystemEqualized = 0;
+    ClearWaveform(p);
+  }
 }
 
 void RaiseTrip(Program& p, const char* boxText) {

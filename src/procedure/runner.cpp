@@ -149,6 +149,9 @@ bool ClassifyStop(Program& p) {
     case run::Stop::NoDrive:
       Finish(p, Ending::Failed, "no drive made from the profile");
       return true;
+    case run::Stop::WaveformGiveUp:
+      Finish(p, Ending::Failed, "waveform control gave up - " + c.Detail);
+      return true;
     case run::Stop::ProgramClosed:
     case run::Stop::Interrupted:
       Finish(p, Ending::Aborted, "the program was closed");

@@ -14,6 +14,7 @@
 #include "procedure/state.h"
 #include "profile/record.h"
 #include "profile/wave.h"
+#include "shaping/flow_state.h"
 #include "ui/platform.h"
 #include "ui/window.h"
 
@@ -37,6 +38,7 @@ struct Program {
   ui::Window win;
   profile::State profile;
   profile::Wave wave;
+  shaping::Flow shaping;
   ::run::RunState run;
   control::State control;
   daq::State daq;
