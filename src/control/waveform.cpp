@@ -53,7 +53,7 @@ std::string Fixed(double v, int decimals) {
 // The run stops (drive released) and one box says why and what to try.
 void GiveUp(Program& p, const shaping::Outcome& o) {
   StopTest(p, run::WaveformGiveUpOf(GiveUpMeasure(o)));
-  p.platform.MessageBox(GiveUpText(o), ui::Buttons::OK, ui::Icon::Exclamation, kWaveformTitle);
+  p.platform.MessageBox(GiveUpText(o), ui::Buttons::OK, ui::Icon::Exclamation, kGiveUpTitle);
 }
 
 void ShowStatus(Program& p) {

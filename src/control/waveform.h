@@ -8,7 +8,7 @@
 
 namespace control {
 
-inline constexpr const char* kWaveformTitle = " KRX-8 Error Message";
+inline constexpr const char* kGiveUpTitle = " KRX-8 Error Message";
 
 // The profile's waveform control is on and the pulses are level-controlled (Auto mode).
 bool WaveformOn(const Program& p);

@@ -98,6 +98,8 @@ PulseRow MakeRow(Program& p, bool pretest) {
   r.LevelG = p.run.LevelFactor * p.plot.TestLevelG;
   r.ControlPeakG = p.control.ControlPeakG;
   r.DriveCounts = p.run.DrivePeakCounts;
+  r.Shaped = p.shaping.LastShaped;
+  r.ErrorPct = p.shaping.LastErrorPct;
   if (!pretest)
     if (auto v = LastPulseVerdict(p)) r.Verdict = *v;
   return r;
@@ -165,8 +167,9 @@ void StartPulses(Program& p) {
   StepResult& r = CurrentResult(p);
   Baseline(p);
   p.control.TripCode = 0;
-  if (s.Pretest) {
-    // One pre-test pulse at once, as key "P" makes it.
+  // The pre-test pulses at once, as key "P" makes each (with waveform control they are
+  // learning pulses at the pre-test level).
+  for (int i = 0; s.Pretest && i < s.PretestPulses; ++i) {
     sequencer::PreTestPulse(p);
     if (p.control.Captures != S(p).CapturesSeen) r.Pulses.push_back(MakeRow(p, true));
     if (ClassifyStop(p)) return;
@@ -320,7 +323,8 @@ bool Begin(Program& p, Procedure proc) {
   p.run.RemoteLevelOverride = 0;
   st.Steps.resize(st.Proc.Steps.size());
   for (std::size_t i = 0; i < st.Steps.size(); ++i)
-    st.Steps[i].Pulses.reserve(static_cast<std::size_t>(st.Proc.Steps[i].PulsesToFire) + 1);
+    st.Steps[i].Pulses.reserve(static_cast<std::size_t>(st.Proc.Steps[i].PulsesToFire) +
+                               static_cast<std::size_t>(st.Proc.Steps[i].PretestPulses));
   // The report's document is at hand from the start: the pages kept on the way are
   // composed for its size.
   st.Pdf = p.platform.PdfPrinter(st.Proc.Report);

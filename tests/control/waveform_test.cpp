@@ -71,9 +71,10 @@ class WaveformFlow : public SimTest {
       if (!p.accept.Judged) break;
       const auto& a = p.accept.Channel1;
       out.push_back(a);
-      std::printf("[figures] %s pulse %d: band %+.1f %%, velocity change %+.1f %%, width %+.1f %%%s\n",
-                  what, i + 1, a.WorstBandPct, a.VelocityChangePct, a.WidthPct,
-                  control::WaveformStatusText(p).empty() ? "" : " (shaped)");
+      std::printf(
+          "[figures] %s pulse %d: band %+.1f %%, velocity change %+.1f %%, width %+.1f %%%s\n",
+          what, i + 1, a.WorstBandPct, a.VelocityChangePct, a.WidthPct,
+          control::WaveformStatusText(p).empty() ? "" : " (shaped)");
     }
     return out;
   }
@@ -115,11 +116,10 @@ TEST_F(WaveformFlow, TheFixturesTrapezoidPassesShapedAndTheSawtoothGivesUp) {
   const auto pulses = Fire(20, "fixture sawtooth shaped");
   EXPECT_EQ(p.run.Stop.Kind, run::Stop::WaveformGiveUp);
   EXPECT_LT(pulses.size(), 20u);
-  ASSERT_EQ(Boxes(control::kWaveformTitle), 1);
-  EXPECT_NE(FirstBox(control::kWaveformTitle).find("Cannot Follow The Reference"),
-            std::string::npos);
-  EXPECT_NE(FirstBox(control::kWaveformTitle).find("waveform control off"), std::string::npos);
-  std::printf("[figures] %s\n", FirstBox(control::kWaveformTitle).c_str());
+  ASSERT_EQ(Boxes(control::kGiveUpTitle), 1);
+  EXPECT_NE(FirstBox(control::kGiveUpTitle).find("Cannot Follow The Reference"), std::string::npos);
+  EXPECT_NE(FirstBox(control::kGiveUpTitle).find("waveform control off"), std::string::npos);
+  std::printf("[figures] %s\n", FirstBox(control::kGiveUpTitle).c_str());
   EXPECT_EQ(p.daq.SerialWordLow, 0);  // the drive released
   ExpectDriveWithinLimits();
 }
@@ -145,7 +145,7 @@ TEST_F(WaveformFlow, OffTheDriveIsTheSynthesisedOneDriveForDrive) {
       codes[pass].emplace_back(p.wave.DriveCodes.begin(), p.wave.DriveCodes.end());
       counts[pass].push_back(p.run.DrivePeakCounts);
     }
-    }
+  }
   EXPECT_EQ(codes[0], codes[1]);
   EXPECT_EQ(counts[0], counts[1]);
   EXPECT_FALSE(p.win.Lbl(ui::LabelId::lblWaveform).Visible);

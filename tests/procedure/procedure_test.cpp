@@ -119,6 +119,8 @@ level = 50
 pulses = 2
 period = 2.5
 pretest = false
+pretest_pulses = 3
+waveform_control = true
 equalize = "never"
 stop_on_fail = false
 )")) << errors_.front();
@@ -132,6 +134,10 @@ stop_on_fail = false
   EXPECT_EQ(proc_.Steps[2].Polar, procedure::Polarity::Negative);
   EXPECT_EQ(proc_.Steps[2].PulsesToFire, 2);
   EXPECT_EQ(proc_.Steps[2].Equalize, procedure::EqualizeWhen::Never);
+  EXPECT_EQ(proc_.Steps[2].PretestPulses, 3);
+  EXPECT_EQ(proc_.Steps[2].WaveformControl, true);
+  EXPECT_EQ(proc_.Steps[0].PretestPulses, 1);
+  EXPECT_FALSE(proc_.Steps[0].WaveformControl.has_value());
 
   const std::string f = dir_ / "test.toml";
   struct Case {
@@ -152,6 +158,10 @@ stop_on_fail = false
       {"[[step]]\nprofile = \"KRXFileC.001\"\npolarity = \"up\"\n",
        f + ":3: step 1 polarity: must be"},
       {"[[step]]\nprofile = \"KRXFileC.001\"\nequalize = true\n", f + ":3: step 1 equalize:"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\npretest_pulses = 21\n",
+       f + ":3: step 1 pretest_pulses: must be between 0 and 20"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nwaveform_control = 1\n",
+       f + ":3: step 1 waveform_control:"},
       {"[[step]]\nprofile = \"KRXFileC.001\"\nwaveshape = \"none.dat\"\n",
        f + ":3: step 1 waveshape: cannot read"},
       {"[[step]]\npause = \"Turn it\"\nlevel = 50\n", f + ":3: step 1 level: a pause step"},
