@@ -5,11 +5,11 @@
 
 #include "common/rounding.h"
 #include "control/fire_limits.h"
+#include "control/stop.h"
+#include "control/waveform.h"
 #include "daq/acquisition.h"
 #include "history/history.h"
 #include "profile/recompute.h"
-#include "control/stop.h"
-#include "control/waveform.h"
 
 namespace control {
 

@@ -3,13 +3,13 @@
 #include <cmath>
 #include <limits>
 
-#include "daq/wait.h"
 #include "common/number_text.h"
 #include "control/capture.h"
 #include "control/fire_limits.h"
 #include "control/trips.h"
 #include "control/waveform.h"
 #include "daq/digital.h"
+#include "daq/wait.h"
 #include "display/status_panel.h"
 
 namespace control {

@@ -117,7 +117,7 @@ void RaiseTrip(Program& p, const char* boxText) {
   // A refusal before firing names the limit; a trip after a pulse its check.
   const int code = p.control.TripCode;
   control::StopTest(p, boxText ? run::LimitOf(code, p.control.TripMessage)
-                           : run::TripOf(code, p.control.TripMessage));
+                               : run::TripOf(code, p.control.TripMessage));
   // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show
   // before the box opens.
   if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);

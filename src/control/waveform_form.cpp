@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "control/waveform.h"
 #include "common/number_text.h"
+#include "control/waveform.h"
 #include "shaping/settings.h"
 
 namespace control {

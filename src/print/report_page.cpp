@@ -6,10 +6,10 @@
 
 #include "analysis/accept_program.h"
 #include "common/error_box.h"
-#include "control/waveform.h"
 #include "common/number_text.h"
 #include "common/rounding.h"
 #include "common/run_error.h"
+#include "control/waveform.h"
 #include "display/axes.h"
 #include "display/draw.h"
 #include "display/inputs.h"

@@ -18,11 +18,11 @@
 #include "control/trips.h"
 #include "display/plot.h"
 #include "profile/kinematics.h"
-#include "program/program.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"
 #include "profile/waveshape_file.h"
+#include "program/program.h"
 #include "shaping/settings.h"
 #include "ui/headless_platform.h"
 

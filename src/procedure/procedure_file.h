@@ -38,7 +38,7 @@ struct Step {
   std::optional<int> Pulses;     // default: the profile's number of pulses
   std::optional<double> Period;  // seconds; default: the profile's repetition rate
   bool Pretest = true;
-  int PretestPulses = 1;                 // with Pretest; learning pulses when shaped
+  int PretestPulses = 1;                // with Pretest; learning pulses when shaped
   std::optional<bool> WaveformControl;  // default: the profile's
   EqualizeWhen Equalize = EqualizeWhen::Auto;
   bool StopOnFail = true;

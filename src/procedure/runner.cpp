@@ -5,10 +5,9 @@
 #include <ctime>
 #include <filesystem>
 
-#include "sequencer/sequencer.h"
-#include "daq/wait.h"
 #include "common/number_text.h"
 #include "control/equalize.h"
+#include "daq/wait.h"
 #include "display/status_panel.h"
 #include "print/report_page.h"
 #include "procedure/adapters.h"
@@ -17,6 +16,7 @@
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/waveshape_file.h"
+#include "sequencer/sequencer.h"
 
 namespace procedure {
 

@@ -101,6 +101,11 @@ TEST_F(WaveformFlow, ShapedPulsesPassFromTheFirstFullLevelPulseOnTheShaker) {
         }
       }
       EXPECT_EQ(p.win.Lbl(ui::LabelId::lblWaveform).Visible, shaped);
+      if (shaped) {
+        const std::string line = p.win.Lbl(ui::LabelId::lblWaveform).Caption;
+        EXPECT_EQ(line.rfind("WAVEFORM CONTROL  error ", 0), 0u) << line;
+        EXPECT_NE(line.find(" %  pulse 3"), std::string::npos) << line;
+      }
       ExpectDriveWithinLimits();
     }
   }
@@ -115,6 +120,8 @@ TEST_F(WaveformFlow, TheFixturesTrapezoidPassesShapedAndTheSawtoothGivesUp) {
   Begin("fixture", kSawtooth, true);
   const auto pulses = Fire(20, "fixture sawtooth shaped");
   EXPECT_EQ(p.run.Stop.Kind, run::Stop::WaveformGiveUp);
+  EXPECT_EQ(run::StopText(p.run.Stop).rfind("waveform control gave up: the next drive", 0), 0u)
+      << run::StopText(p.run.Stop);
   EXPECT_LT(pulses.size(), 20u);
   ASSERT_EQ(Boxes(control::kGiveUpTitle), 1);
   EXPECT_NE(FirstBox(control::kGiveUpTitle).find("Cannot Follow The Reference"), std::string::npos);

@@ -10,7 +10,6 @@
 
 #include "app/lockout.h"
 #include "app/remote.h"
-#include "sequencer/sequencer.h"
 #include "history/store.h"
 #include "history/writer.h"
 #include "procedure/headless.h"
@@ -20,6 +19,7 @@
 #include "procedure/runner.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
+#include "sequencer/sequencer.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 #include "ui/headless_platform.h"
