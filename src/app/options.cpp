@@ -63,12 +63,14 @@ constexpr OptionDoc kOptions[] = {
      "profile's, 10 when it holds none)."},
     {Opt::Procedure, "--procedure", nullptr, "FILE",
      "Open the window and run the test procedure FILE (a TOML file of steps, each a profile "
-     "with its level, polarity, pulses, period, pre-test and equalisation, or a pause for the "
-     "operator); the whole file is checked before anything is driven, and one PDF report is "
+     "with its level, polarity, pulses, period, pre-test pulses, waveform control and "
+     "equalisation, or a pause for the operator); the whole file is checked before anything is "
+     "driven, and one PDF report is "
      "written beside it (or where its report key says)."},
     {Opt::Headless, "--headless", nullptr, nullptr,
      "With --procedure: run without a window, on the board driver (or demo mode), printing one "
-     "line per pulse on standard error; a pause prints its text and waits for a line on "
+     "line per pulse on standard error (with the waveform error of a shaped pulse); a pause prints "
+     "its text and waits for a line on "
      "standard input (Enter or c continues, a aborts). SIGINT and SIGTERM abort the run."},
     {Opt::Check, "--check", nullptr, nullptr,
      "With --procedure: check the whole procedure as a run would, then print its plan, one "
@@ -138,8 +140,9 @@ constexpr const char* kHistory =
 constexpr const char* kExitStatus =
     "0 on success, 2 on a wrong command line, a file that cannot be read or a missing test "
     "history, run or pulse; --accept exits with 1 when channel 1 fails. With --procedure "
-    "--headless: 0 when every step completed and no judged pulse failed, 1 when a step failed, "
-    "tripped, hit a board error or was aborted, 2 when the procedure file was refused, 3 when "
+    "--headless: 0 when every step completed and no judged pulse failed, 1 when a step failed (an "
+    "acceptance FAIL, or the waveform control gave up), tripped, hit a board error or was aborted, "
+    "2 when the procedure file was refused, 3 when "
     "it stopped at a pause with nobody to answer. With --procedure --check: 0 when the "
     "procedure would be accepted, 2 when it would be refused.";
 

@@ -135,7 +135,8 @@ class ConsolePlatform : public ui::HeadlessPlatform {
                                                   : "FAIL " + r.Verdict.Failing;
         err_ << "krx8: step " << i + 1 << " (" << st.Proc.Steps[i].Name << "), "
              << (r.Pretest ? "pre-test" : "full level") << ", level " << Fixed(r.LevelG)
-             << " G, control peak " << Fixed(r.ControlPeakG) << " G, " << verdict << std::endl;
+             << " G, control peak " << Fixed(r.ControlPeakG) << " G, " << verdict
+             << (r.Shaped ? ", waveform error " + Fixed(r.ErrorPct) + " %" : "") << std::endl;
       }
     }
   }

@@ -6,6 +6,7 @@
 #include "common/rounding.h"
 #include "control/fire_limits.h"
 #include "control/stop.h"
+#include "control/waveform.h"
 #include "daq/acquisition.h"
 #include "profile/recompute.h"
 
@@ -106,6 +107,11 @@ bool DriveReady(Program& p) {
 bool PrepareDrive(Program& p) {
   // A fresh hardware set-up clears the buffers while the equalisation stands; the drive
   // codes are unchanged since then, so rebuilding restores the equalised drive.
+  // A shaped drive has new codes and its own drive level for every pulse.
+  if (ShapedDriveFires(p)) {
+    BuildDriveBuffers(p);
+    return profile::SendDriveAmplitude(p);
+  }
   if (p.control.SystemEqualized == 0 || !p.daq.DriveBuffersLoaded) BuildDriveBuffers(p);
   profile::ComputeDrivePeak(p);
   return profile::SendDriveAmplitude(p);

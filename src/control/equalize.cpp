@@ -3,12 +3,13 @@
 #include <cmath>
 #include <limits>
 
-#include "daq/wait.h"
 #include "common/number_text.h"
 #include "control/capture.h"
 #include "control/fire_limits.h"
 #include "control/trips.h"
+#include "control/waveform.h"
 #include "daq/digital.h"
+#include "daq/wait.h"
 #include "display/status_panel.h"
 
 namespace control {
@@ -18,14 +19,15 @@ using ui::MenuId;
 
 bool CapturePulse(Program& p) {
   p.control.PulseFailed = false;
-  if (!PulseWithinLimits(p)) return false;
+  if (!PulseWithinLimits(p) || !PrepareShapedDrive(p)) return false;
   if (p.control.PulseSource)
     p.control.PulseSource(p);
   else
     CaptureAndAnalyze(p);
   if (p.control.PulseFailed) return false;
   ++p.control.Captures;
-  return true;
+  // A give-up stops the run: nothing more is made of the pulse.
+  return LearnFromPulse(p);
 }
 
 namespace {
@@ -73,6 +75,7 @@ void Equalize(Program& p) {
   if (control::RunStateOf(p) == run::Run::Idle) control::BeginRun(p);
   p.win.SetTimerEnabled(ui::kSettlingTimer, false);
   p.control.SystemEqualized = 0;
+  ClearWaveform(p);
   p.control.TripCode = trip::None;
   const float testLevel = p.plot.TestLevelG;
   p.run.LevelFactor = p.Row(row::EqualizeLevel) / testLevel;
@@ -134,6 +137,8 @@ void Equalize(Program& p) {
 }
 
 void CorrectDriveGain(Program& p) {
+  // The shaped drive carries its own level; a scalar step on top would fight it.
+  if (ShapedDriveFires(p)) return;
   float& gain = p.Row(row::DriveGain);
   double wanted = static_cast<double>(p.run.LevelFactor) * p.plot.TestLevelG;
   double corrected = gain * (1.0 + 0.33 * wanted / p.control.ControlPeakG) / 1.33;

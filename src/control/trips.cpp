@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "control/waveform.h"
 #include "display/status_panel.h"
 
 namespace control {
@@ -105,7 +106,10 @@ void CheckTrips(Program& p) {
   if (peakA < underLimit) trip(trip::UnderTest);
   if (lastPeakA < 0.25f && drive > 1000) trip(trip::LowGain);
 
-  if (p.control.TripCode > 0) p.control.SystemEqualized = 0;
+  if (p.control.TripCode > 0) {
+    p.control.SystemEqualized = 0;
+    ClearWaveform(p);
+  }
 }
 
 void RaiseTrip(Program& p, const char* boxText) {
@@ -113,7 +117,7 @@ void RaiseTrip(Program& p, const char* boxText) {
   // A refusal before firing names the limit; a trip after a pulse its check.
   const int code = p.control.TripCode;
   control::StopTest(p, boxText ? run::LimitOf(code, p.control.TripMessage)
-                           : run::TripOf(code, p.control.TripMessage));
+                               : run::TripOf(code, p.control.TripMessage));
   // In hardware mode the stop has redrawn; in demo mode "ABORTED" must still show
   // before the box opens.
   if (p.daq.DemoMode == 1.0f) display::UpdateStatusPanel(p);

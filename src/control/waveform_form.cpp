@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/number_text.h"
+#include "control/waveform.h"
 #include "shaping/settings.h"
 
 namespace control {
@@ -63,7 +64,14 @@ void AskWaveformControl(Program& p) {
     p.platform.MessageBox(refusal, ui::Buttons::OK, ui::Icon::None, kBoundsTitle);
   }
   s.On = f.front().Checked;
+  const shaping::Settings before = shaping::SettingsOf(p.profile.Record);
   shaping::StoreSettings(s, p.profile.Record);
+  // What was learnt belongs to the settings it was learnt with; switched off, the next
+  // pulse plays the synthesised drive again.
+  const shaping::Settings after = shaping::SettingsOf(p.profile.Record);
+  if (after.On != before.On || after.Gain != before.Gain || after.RegPct != before.RegPct ||
+      after.BandPct != before.BandPct || after.GiveUpFactor != before.GiveUpFactor)
+    ClearWaveform(p);
 }
 
 }  // namespace control

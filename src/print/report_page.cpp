@@ -9,6 +9,7 @@
 #include "common/number_text.h"
 #include "common/rounding.h"
 #include "common/run_error.h"
+#include "control/waveform.h"
 #include "display/axes.h"
 #include "display/draw.h"
 #include "display/inputs.h"
@@ -213,6 +214,14 @@ std::string Fixed(double v, int decimals) {
   return s;
 }
 
+// With the waveform control on: whether the judged pulse's drive was shaped, and its error.
+std::string ShapedText(const Program& p) {
+  if (!control::WaveformOn(p)) return "";
+  const auto& f = p.shaping;
+  if (!f.LastShaped) return "   DRIVE NOT SHAPED";
+  return "   DRIVE SHAPED, ERROR " + Fixed(f.LastErrorPct, 1) + " %";
+}
+
 // With acceptance on: the settings, channel 1's measures and the verdict, under the
 // status block.
 void AcceptanceBlock(Program& p) {
@@ -242,7 +251,8 @@ void AcceptanceBlock(Program& p) {
         color::Black);
     Put(p, 0.3, 0.96,
         "BAND: WORST " + Fixed(m.WorstBandPct, 2) + " % AT " + Fixed(m.WorstBandMs, 2) + " MS, " +
-            std::to_string(m.SamplesOutside) + " SAMPLES OUTSIDE   " + analysis::VerdictText(m),
+            std::to_string(m.SamplesOutside) + " SAMPLES OUTSIDE   " + analysis::VerdictText(m) +
+            ShapedText(p),
         m.verdict == analysis::Verdict::Pass ? color::Green : color::Red);
   }
   pr.SetFontSize(kTextPoints);

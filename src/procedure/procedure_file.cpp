@@ -18,11 +18,12 @@
 #include "control/trips.h"
 #include "display/plot.h"
 #include "profile/kinematics.h"
-#include "program/program.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/synthesis.h"
 #include "profile/waveshape_file.h"
+#include "program/program.h"
+#include "shaping/settings.h"
 #include "ui/headless_platform.h"
 
 namespace procedure {
@@ -300,6 +301,14 @@ void CheckStep(Checker& c, const toml::table& t, const std::string& folder, int 
         ok = false;
     } else if (key == "pretest") {
       ok &= c.Bool(v, name, s.Pretest);
+    } else if (key == "pretest_pulses") {
+      ok &= c.Integer(v, name, 0, kMaxPretestPulses, s.PretestPulses);
+    } else if (key == "waveform_control") {
+      bool on = false;
+      if (c.Bool(v, name, on))
+        s.WaveformControl = on;
+      else
+        ok = false;
     } else if (key == "equalize") {
       std::string text;
       if (c.String(v, name, text)) {
@@ -543,6 +552,11 @@ void ApplyStepOverrides(Program& p, const Step& s) {
       static_cast<float>(std::clamp(amplitude, kMinAmplitudeG, kMaxAmplitudeG));
   if (s.Polar != Polarity::Profile)
     p.Row(row::Polarity) = s.Polar == Polarity::Negative ? 2.0f : 1.0f;
+  if (s.WaveformControl) {
+    shaping::Settings w = shaping::SettingsOf(p.profile.Record);
+    w.On = *s.WaveformControl;
+    shaping::StoreSettings(w, p.profile.Record);
+  }
   // The runner makes the FAIL stop itself; a step that goes on after a FAIL must not be
   // stopped by the profile's own setting.
   // The acceptance stops the run itself on a FAIL, as its own setting would.

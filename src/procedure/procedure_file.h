@@ -38,6 +38,8 @@ struct Step {
   std::optional<int> Pulses;     // default: the profile's number of pulses
   std::optional<double> Period;  // seconds; default: the profile's repetition rate
   bool Pretest = true;
+  int PretestPulses = 1;                // with Pretest; learning pulses when shaped
+  std::optional<bool> WaveformControl;  // default: the profile's
   EqualizeWhen Equalize = EqualizeWhen::Auto;
   bool StopOnFail = true;
   // From the profile file at load time: the pulses and period the step will use.
@@ -59,6 +61,7 @@ struct Procedure {
 // The bounds the operator's prompts apply, so that no file can ask for more.
 inline constexpr double kMinAmplitudeG = 0.5, kMaxAmplitudeG = 200;
 inline constexpr int kMinPulses = 1, kMaxPulses = 9999;
+inline constexpr int kMaxPretestPulses = 20;
 inline constexpr double kMinPeriodS = 0.1, kMaxPeriodS = 999;
 inline constexpr std::size_t kMaxSteps = 1000;
 

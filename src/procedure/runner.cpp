@@ -5,10 +5,9 @@
 #include <ctime>
 #include <filesystem>
 
-#include "sequencer/sequencer.h"
-#include "daq/wait.h"
 #include "common/number_text.h"
 #include "control/equalize.h"
+#include "daq/wait.h"
 #include "display/status_panel.h"
 #include "print/report_page.h"
 #include "procedure/adapters.h"
@@ -17,6 +16,7 @@
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 #include "profile/waveshape_file.h"
+#include "sequencer/sequencer.h"
 
 namespace procedure {
 
@@ -98,6 +98,8 @@ StepPulse MakeRow(Program& p, bool pretest) {
   r.LevelG = p.run.LevelFactor * p.plot.TestLevelG;
   r.ControlPeakG = p.control.ControlPeakG;
   r.DriveCounts = p.run.DrivePeakCounts;
+  r.Shaped = p.shaping.LastShaped;
+  r.ErrorPct = p.shaping.LastErrorPct;
   if (!pretest)
     if (auto v = LastPulseVerdict(p)) r.Verdict = *v;
   return r;
@@ -149,6 +151,9 @@ bool ClassifyStop(Program& p) {
     case run::Stop::NoDrive:
       Finish(p, Ending::Failed, "no drive made from the profile");
       return true;
+    case run::Stop::WaveformGiveUp:
+      Finish(p, Ending::Failed, "waveform control gave up - " + c.Detail);
+      return true;
     case run::Stop::ProgramClosed:
     case run::Stop::Interrupted:
       Finish(p, Ending::Aborted, "the program was closed");
@@ -162,8 +167,9 @@ void StartPulses(Program& p) {
   StepResult& r = CurrentResult(p);
   Baseline(p);
   p.control.TripCode = 0;
-  if (s.Pretest) {
-    // One pre-test pulse at once, as key "P" makes it.
+  // The pre-test pulses at once, as key "P" makes each (with waveform control they are
+  // learning pulses at the pre-test level).
+  for (int i = 0; s.Pretest && i < s.PretestPulses; ++i) {
     sequencer::PreTestPulse(p);
     if (p.control.Captures != S(p).CapturesSeen) r.Pulses.push_back(MakeRow(p, true));
     if (ClassifyStop(p)) return;
@@ -317,7 +323,8 @@ bool Begin(Program& p, Procedure proc) {
   p.run.RemoteLevelOverride = 0;
   st.Steps.resize(st.Proc.Steps.size());
   for (std::size_t i = 0; i < st.Steps.size(); ++i)
-    st.Steps[i].Pulses.reserve(static_cast<std::size_t>(st.Proc.Steps[i].PulsesToFire) + 1);
+    st.Steps[i].Pulses.reserve(static_cast<std::size_t>(st.Proc.Steps[i].PulsesToFire) +
+                               static_cast<std::size_t>(st.Proc.Steps[i].PretestPulses));
   // The report's document is at hand from the start: the pages kept on the way are
   // composed for its size.
   st.Pdf = p.platform.PdfPrinter(st.Proc.Report);

@@ -31,6 +31,8 @@ struct StepPulse {
   float ControlPeakG = 0;
   int32_t DriveCounts = 0;
   PulseJudgement Verdict;
+  bool Shaped = false;  // the waveform control shaped its drive
+  double ErrorPct = 0;  // its waveform error, % rms of the target
 };
 
 struct StepResult {

@@ -82,6 +82,7 @@ void SetProfileDefaults(Program& p) {
   p.daq.DemoMode = 0;
   p.run.SavedPrinterInt = p.platform.GetPrinter().IntSetting();
   p.control.SystemEqualized = 0;
+  shaping::Clear(p.shaping, p.wave, p.daq.DriveBuffersLoaded);
   p.run.PulseCount = 0;
   p.files.ReportLoaded = false;
 }
@@ -220,6 +221,7 @@ bool SendDriveAmplitude(Program& p) {
 
 void RecomputeProfile(Program& p) {
   p.control.SystemEqualized = 0;
+  shaping::Clear(p.shaping, p.wave, p.daq.DriveBuffersLoaded);
   p.wave.DriveSynthesized = false;
   SyncProfileMenus(p);
   SynthesizePulse(p);

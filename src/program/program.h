@@ -11,10 +11,11 @@
 #include "history/state.h"
 #include "print/state.h"
 #include "procedure/state.h"
+#include "program/observer.h"
 #include "program/record.h"
 #include "program/wave.h"
-#include "program/observer.h"
 #include "run/run_state.h"
+#include "shaping/flow_state.h"
 #include "ui/platform.h"
 #include "ui/window.h"
 
@@ -30,6 +31,7 @@ struct Program {
   ui::Window win;
   profile::State profile;
   profile::Wave wave;
+  shaping::Flow shaping;
   ::run::RunState run;
   control::State control;
   daq::State daq;

@@ -407,6 +407,13 @@ void MainWindow::BuildBody() {
     vp.setRetainSizeWhenHidden(false);
     verdict->setSizePolicy(vp);
     info->addWidget(verdict, 2);
+    // The waveform control's error beside the verdict; hidden until a shaped pulse.
+    QLabel* shaped = MakeLabel(L::lblWaveform, central);
+    shaped->setWordWrap(true);
+    QSizePolicy wp = shaped->sizePolicy();
+    wp.setRetainSizeWhenHidden(false);
+    shaped->setSizePolicy(wp);
+    info->addWidget(shaped, 2);
   }
   info->addWidget(MakeLabel(L::lblDisplay, central), 1);
   info->addWidget(MakeLabel(L::lblCursor, central), 2);

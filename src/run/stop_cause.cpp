@@ -41,6 +41,10 @@ StopCause ProgramClosed() {
   return Of(Stop::ProgramClosed);
 }
 
+StopCause WaveformGiveUpOf(std::string measure) {
+  return Of(Stop::WaveformGiveUp, std::move(measure));
+}
+
 const char* StopName(Stop kind) {
   switch (kind) {
     case Stop::None:
@@ -61,6 +65,8 @@ const char* StopName(Stop kind) {
       return "program closed";
     case Stop::Interrupted:
       return "interrupted";
+    case Stop::WaveformGiveUp:
+      return "waveform control gave up";
   }
   return "";
 }

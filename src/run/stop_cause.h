@@ -16,6 +16,7 @@ enum class Stop {
   NoDrive,         // no drive synthesised from the current profile
   ProgramClosed,   // the program ended in the middle of the run
   Interrupted,     // found without an end at the next start (killed, power lost)
+  WaveformGiveUp,  // the waveform control could not make the response follow (its measure)
 };
 
 enum class Source { None, Operator, Key, RemoteInput, ControlFile, Signal, WindowClosed };
@@ -38,6 +39,7 @@ StopCause BoardErrorOf(std::string text);
 StopCause AcceptanceFailOf(std::string failing);
 StopCause NoDrive();
 StopCause ProgramClosed();
+StopCause WaveformGiveUpOf(std::string measure);
 
 // The kind's own words: "completed", "aborted", "trip", "board error" ...
 const char* StopName(Stop kind);

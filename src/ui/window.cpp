@@ -100,6 +100,8 @@ Window::Window() {
   for (int i = 0; i < kLabelCount; ++i) labels_[i].Caption = std::string(kLabelCaptions[i]);
   // The acceptance verdict shows only once a pulse was judged.
   labels_[static_cast<int>(LabelId::lblAccept)].Visible = false;
+  // The waveform control's line shows only once a shaped pulse was fired.
+  labels_[static_cast<int>(LabelId::lblWaveform)].Visible = false;
   buttons_[0].Caption = "EQUALIZE";
   buttons_[1].Caption = "PRE-TEST";
   buttons_[2].Caption = "START";

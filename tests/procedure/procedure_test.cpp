@@ -11,7 +11,6 @@
 #include "history/history.h"
 #include "app/lockout.h"
 #include "app/remote.h"
-#include "sequencer/sequencer.h"
 #include "history/store.h"
 #include "history/writer.h"
 #include "commands/headless.h"
@@ -21,6 +20,7 @@
 #include "procedure/runner.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
+#include "sequencer/sequencer.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 #include "ui/headless_platform.h"
@@ -120,6 +120,8 @@ level = 50
 pulses = 2
 period = 2.5
 pretest = false
+pretest_pulses = 3
+waveform_control = true
 equalize = "never"
 stop_on_fail = false
 )")) << errors_.front();
@@ -133,6 +135,10 @@ stop_on_fail = false
   EXPECT_EQ(proc_.Steps[2].Polar, procedure::Polarity::Negative);
   EXPECT_EQ(proc_.Steps[2].PulsesToFire, 2);
   EXPECT_EQ(proc_.Steps[2].Equalize, procedure::EqualizeWhen::Never);
+  EXPECT_EQ(proc_.Steps[2].PretestPulses, 3);
+  EXPECT_EQ(proc_.Steps[2].WaveformControl, true);
+  EXPECT_EQ(proc_.Steps[0].PretestPulses, 1);
+  EXPECT_FALSE(proc_.Steps[0].WaveformControl.has_value());
 
   const std::string f = dir_ / "test.toml";
   struct Case {
@@ -153,6 +159,10 @@ stop_on_fail = false
       {"[[step]]\nprofile = \"KRXFileC.001\"\npolarity = \"up\"\n",
        f + ":3: step 1 polarity: must be"},
       {"[[step]]\nprofile = \"KRXFileC.001\"\nequalize = true\n", f + ":3: step 1 equalize:"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\npretest_pulses = 21\n",
+       f + ":3: step 1 pretest_pulses: must be between 0 and 20"},
+      {"[[step]]\nprofile = \"KRXFileC.001\"\nwaveform_control = 1\n",
+       f + ":3: step 1 waveform_control:"},
       {"[[step]]\nprofile = \"KRXFileC.001\"\nwaveshape = \"none.dat\"\n",
        f + ":3: step 1 waveshape: cannot read"},
       {"[[step]]\npause = \"Turn it\"\nlevel = 50\n", f + ":3: step 1 level: a pause step"},

@@ -24,7 +24,7 @@ inline const char* const kVariables[] = {
     "DAQSIM_NOISE",         "DAQSIM_SEED",        "DAQSIM_BUSY_POLLS",
     "DAQSIM_HANG",          "DAQSIM_SLAVE_LAG",   "DAQSIM_REQUIRE_CURRENT",
     "DAQSIM_BUFDATA_COUNT", "DAQSIM_FAIL",        "DAQSIM_PORTC",
-    "DAQSIM_LOG",           "DAQSIM_REALTIME"};
+    "DAQSIM_LOG",           "DAQSIM_REALTIME",    "DAQSIM_PLANT"};
 
 class SimTest : public ::testing::Test {
  protected:

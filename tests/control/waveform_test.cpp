@@ -1,0 +1,163 @@
+// The waveform control in the firing flow, on the simulated board's physical shakers in
+// virtual time: the equalisation identifies, the full-level pulses fire the shaped drive,
+// the give-up rule ends a run that cannot pass, and switched off nothing changes.
+#include <gtest/gtest.h>
+
+#ifdef KRX8_DAQSIM_PATH
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "control/waveform.h"
+#include "profile/recompute.h"
+#include "shaping/settings.h"
+#include "support/daqsim_fixture.h"
+
+using testing_support::SimTest;
+using ui::ButtonId;
+using ui::MenuId;
+namespace row = profile::row;
+
+namespace {
+
+struct Shape {
+  float Code, PeakG, Ms, RateCode;
+};
+constexpr Shape kHalfSine{1, 0, 0, 0};  // the profile's own
+constexpr Shape kTrapezoid{5, 10, 8, 0};
+constexpr Shape kSawtooth{2, 20, 6, 4};  // terminal peak at 10.24 kHz
+
+class WaveformFlow : public SimTest {
+ protected:
+  // A fresh board with the plant and 0.5 % noise, the profile's shape, acceptance judged
+  // without stopping, one full-level pulse per Start.
+  void Begin(const char* plant, const Shape& s, bool shaped) {
+    const float peak = s.PeakG > 0 ? s.PeakG : 15;
+    noise_ = std::to_string(0.005 * peak);
+    if (started_) {
+      Change({{"DAQSIM_PLANT", plant}, {"DAQSIM_NOISE", noise_.c_str()}});
+    } else {
+      Sim({{"DAQSIM_PLANT", plant}, {"DAQSIM_NOISE", noise_.c_str()}});
+      StartWith(1);
+      started_ = true;
+    }
+    p.run.Stop = {};
+    h.plat.Boxes.clear();
+    if (s.PeakG > 0) {
+      p.Row(row::PulseShape) = s.Code;
+      p.Row(row::PulseAmplitude) = s.PeakG;
+      p.Row(row::PulseDuration) = s.Ms;
+    }
+    if (s.RateCode > 0) p.Row(row::SampleRateCode) = s.RateCode;
+    p.Row(row::AcceptOn) = 1;
+    p.Row(row::TolStopOnFail) = 0;
+    p.Row(row::RepetitionMode) = 1;
+    shaping::Settings set;
+    set.On = shaped;
+    shaping::StoreSettings(set, p.profile.Record);
+    profile::RecomputeProfile(p);
+    h.Press(ButtonId::cmdEqual);
+    h.Advance(30000);
+    ASSERT_EQ(p.control.SystemEqualized, 1.0f);
+  }
+  // Full-level pulses, each judged; stops early when the run was stopped.
+  std::vector<analysis::AcceptanceResult> Fire(int n, const char* what) {
+    std::vector<analysis::AcceptanceResult> out;
+    for (int i = 0; i < n && p.run.Stop.Kind != run::Stop::WaveformGiveUp; ++i) {
+      h.Press(ButtonId::cmdStart);
+      h.Advance(3000);
+      if (!p.accept.Judged) break;
+      const auto& a = p.accept.Channel1;
+      out.push_back(a);
+      std::printf(
+          "[figures] %s pulse %d: band %+.1f %%, velocity change %+.1f %%, width %+.1f %%%s\n",
+          what, i + 1, a.WorstBandPct, a.VelocityChangePct, a.WidthPct,
+          control::WaveformStatusText(p).empty() ? "" : " (shaped)");
+    }
+    return out;
+  }
+  std::string noise_;
+  bool started_ = false;
+};
+
+bool Passes(const analysis::AcceptanceResult& a) {
+  return a.verdict == analysis::Verdict::Pass;
+}
+
+TEST_F(WaveformFlow, ShapedPulsesPassFromTheFirstFullLevelPulseOnTheShaker) {
+  for (const Shape& s : {kHalfSine, kTrapezoid}) {
+    SCOPED_TRACE(s.Code);
+    for (bool shaped : {false, true}) {
+      Begin("shaker", s, shaped);
+      const auto pulses = Fire(3, shaped ? "shaker shaped" : "shaker unshaped");
+      ASSERT_EQ(pulses.size(), 3u);
+      for (const auto& a : pulses) {
+        if (shaped) {
+          EXPECT_TRUE(Passes(a)) << a.WorstBandPct;
+        } else if (s.Code == kTrapezoid.Code) {
+          EXPECT_FALSE(Passes(a)) << a.WorstBandPct;
+        }
+      }
+      EXPECT_EQ(p.win.Lbl(ui::LabelId::lblWaveform).Visible, shaped);
+      if (shaped) {
+        const std::string line = p.win.Lbl(ui::LabelId::lblWaveform).Caption;
+        EXPECT_EQ(line.rfind("WAVEFORM CONTROL  error ", 0), 0u) << line;
+        EXPECT_NE(line.find(" %  pulse 3"), std::string::npos) << line;
+      }
+      ExpectDriveWithinLimits();
+    }
+  }
+}
+
+TEST_F(WaveformFlow, TheFixturesTrapezoidPassesShapedAndTheSawtoothGivesUp) {
+  Begin("fixture", kTrapezoid, false);
+  for (const auto& a : Fire(2, "fixture trapezoid unshaped")) EXPECT_FALSE(Passes(a));
+  Begin("fixture", kTrapezoid, true);
+  for (const auto& a : Fire(3, "fixture trapezoid shaped")) EXPECT_TRUE(Passes(a));
+
+  Begin("fixture", kSawtooth, true);
+  const auto pulses = Fire(20, "fixture sawtooth shaped");
+  EXPECT_EQ(p.run.Stop.Kind, run::Stop::WaveformGiveUp);
+  EXPECT_EQ(run::StopText(p.run.Stop).rfind("waveform control gave up: the next drive", 0), 0u)
+      << run::StopText(p.run.Stop);
+  EXPECT_LT(pulses.size(), 20u);
+  ASSERT_EQ(Boxes(control::kGiveUpTitle), 1);
+  EXPECT_NE(FirstBox(control::kGiveUpTitle).find("Cannot Follow The Reference"), std::string::npos);
+  EXPECT_NE(FirstBox(control::kGiveUpTitle).find("waveform control off"), std::string::npos);
+  std::printf("[figures] %s\n", FirstBox(control::kGiveUpTitle).c_str());
+  EXPECT_EQ(p.daq.SerialWordLow, 0);  // the drive released
+  ExpectDriveWithinLimits();
+}
+
+// Off (the default), every pulse plays the codes and drive level it played before.
+TEST_F(WaveformFlow, OffTheDriveIsTheSynthesisedOneDriveForDrive) {
+  std::vector<std::vector<int16_t>> codes[2];
+  std::vector<int32_t> counts[2];
+  Sim({{"DAQSIM_NOISE", "0"}});
+  StartWith(1);
+  for (int pass = 0; pass < 2; ++pass) {
+    // The second pass sets a correction gain but leaves the control off.
+    shaping::Settings set;
+    set.Gain = pass == 0 ? 1.0 : 1.4;
+    shaping::StoreSettings(set, p.profile.Record);
+    p.Row(row::RepetitionMode) = 1;
+    profile::RecomputeProfile(p);
+    h.Press(ButtonId::cmdEqual);
+    h.Advance(30000);
+    for (int i = 0; i < 3; ++i) {
+      h.Press(ButtonId::cmdStart);
+      h.Advance(3000);
+      codes[pass].emplace_back(p.wave.DriveCodes.begin(), p.wave.DriveCodes.end());
+      counts[pass].push_back(p.run.DrivePeakCounts);
+    }
+  }
+  EXPECT_EQ(codes[0], codes[1]);
+  EXPECT_EQ(counts[0], counts[1]);
+  EXPECT_FALSE(p.win.Lbl(ui::LabelId::lblWaveform).Visible);
+}
+
+}  // namespace
+
+#endif
