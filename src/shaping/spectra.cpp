@@ -3,11 +3,19 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <unsupported/Eigen/FFT>
 
 namespace shaping {
 
-Workspace::Workspace() {
-  Fft.SetFlag(Eigen::FFT<double>::HalfSpectrum);
+struct FftPlan {
+  Eigen::FFT<double> F;
+};
+void FftPlanDelete::operator()(FftPlan* f) const {
+  delete f;
+}
+
+Workspace::Workspace() : Fft(new FftPlan) {
+  Fft->F.SetFlag(Eigen::FFT<double>::HalfSpectrum);
   // Plans and internal buffers are made here, not on the first pulse.
   Forward(std::span<const double>(Time.data(), kRecord), X);
   Backward(X, std::span<double>(Time.data(), kRecord));
@@ -17,11 +25,11 @@ void Workspace::Forward(std::span<const double> x, Spectrum& out) {
   const size_t n = std::min<size_t>(x.size(), kRecord);
   std::copy(x.begin(), x.begin() + n, Time.begin());
   std::fill(Time.begin() + n, Time.end(), 0.0);
-  Fft.fwd(out.data(), Time.data(), kFft);
+  Fft->F.fwd(out.data(), Time.data(), kFft);
 }
 
 void Workspace::Backward(const Spectrum& in, std::span<double> out) {
-  Fft.inv(Time.data(), in.data(), kFft);
+  Fft->F.inv(Time.data(), in.data(), kFft);
   const size_t n = std::min<size_t>(out.size(), kRecord);
   std::copy(Time.begin(), Time.begin() + n, out.begin());
 }

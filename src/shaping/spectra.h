@@ -3,8 +3,8 @@
 // profile), its noise weight and its regularised, band-limited inverse.
 #include <array>
 #include <complex>
+#include <memory>
 #include <span>
-#include <unsupported/Eigen/FFT>
 
 #include "shaping/settings.h"
 
@@ -25,10 +25,16 @@ struct Estimate {
   int Pulses = 0;
 };
 
+// The FFT's plans; the library's header stays out of every file that holds a Workspace.
+struct FftPlan;
+struct FftPlanDelete {
+  void operator()(FftPlan* f) const;
+};
+
 // The FFT and the scratch of one correction, made once (the FFT's plans and buffers are
 // sized on construction, nothing is allocated per pulse).
 struct Workspace {
-  Eigen::FFT<double> Fft;
+  std::unique_ptr<FftPlan, FftPlanDelete> Fft;
   std::array<double, kFft> Time{};
   Spectrum X{}, Y{};
   Spectrum Inverse{};                              // Hinv of the last InvertResponse
