@@ -495,7 +495,9 @@ void MainWindow::Sync() {
   for (int i = 0; i < 3; ++i) {
     const ui::CommandButton& b = w.Button(static_cast<ui::ButtonId>(i));
     buttons_[i]->setText(QString::fromStdString(b.Caption));
-    QString style = QString("color: %1;").arg(LongColor(b.ForeColor).name());
+    // The run colour would hide that a refused button is disabled: it then greys as usual.
+    QString style = QString("QPushButton { color: %1; } QPushButton:disabled { color: #808080; }")
+                        .arg(LongColor(b.ForeColor).name());
     if (buttons_[i]->styleSheet() != style) buttons_[i]->setStyleSheet(style);
     buttons_[i]->setEnabled(b.Enabled);
     const ui::SpinButton& s = w.Spin(static_cast<ui::SpinId>(i));
