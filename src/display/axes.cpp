@@ -7,6 +7,7 @@
 #include "display/draw.h"
 #include "display/plot.h"
 #include "display/srs_view.h"
+#include "display/system_response.h"
 
 namespace display {
 
@@ -35,11 +36,14 @@ constexpr const char* kChannelLegend[16] = {"Ch#1---",   "Ch#2 ---",  "Ch#3 ---"
 void DrawXAxisLabels(Program& p) {
   auto& w = p.win;
   float zoom = p.plot.XZoom;
-  const bool maximax = w.Checked(MenuId::mnuViewMaximax);
-  // The log axes of the oscillator spectra carry their labels inside the plot; no zoom
-  // applies to them.
+  const bool maximax = LogAxesShown(w);
+  // The log axes of the oscillator spectra and the system response carry their labels inside
+  // the plot; no zoom applies to them.
   w.Spin(ui::SpinId::spnYaxis).Visible = !maximax;
-  w.SetCaption(LabelId::lblDisplay, maximax ? "MAXIMAX SRS  " + SrsQText(p) : "ACCELERATION");
+  w.SetCaption(LabelId::lblDisplay, SystemResponseShown(w) ? "SYSTEM RESPONSE  G/V"
+                                    : w.Checked(MenuId::mnuViewMaximax)
+                                        ? "MAXIMAX SRS  " + SrsQText(p)
+                                        : "ACCELERATION");
   if (maximax) {
     w.SetCaption(LabelId::lblXaxis, " HZ. ");
     w.Spin(ui::SpinId::spnXaxis).Visible = false;
@@ -61,7 +65,7 @@ void DrawXAxisLabels(Program& p) {
 void DrawAxisLabels(Program& p, Pen& pen) {
   auto& win = p.win;
   const bool srs = win.Checked(MenuId::mnuViewSRS);
-  const bool maximax = win.Checked(MenuId::mnuViewMaximax);
+  const bool maximax = LogAxesShown(win);
   const float units = p.Row(profile::row::UnitSystem);
   const double w = pen.W(), h = pen.H();
 

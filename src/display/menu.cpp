@@ -15,8 +15,8 @@ namespace {
 // Test profile, drive, both spectra and the first eight response views exclude each other.
 // The maximax view keeps the response items: they choose the channels of its spectra.
 void ClearOtherViews(ui::Window& w, MenuId keep) {
-  for (MenuId id :
-       {MenuId::mnuViewTest, MenuId::mnuViewDrive, MenuId::mnuViewSRS, MenuId::mnuViewMaximax})
+  for (MenuId id : {MenuId::mnuViewTest, MenuId::mnuViewDrive, MenuId::mnuViewSRS,
+                    MenuId::mnuViewMaximax, MenuId::mnuViewSysResponse})
     if (id != keep) w.Check(id, false);
   if (keep != MenuId::mnuViewResponse && keep != MenuId::mnuViewMaximax)
     for (int i = 0; i < 8; ++i) w.Check(MenuId::mnuViewResponse, false, i);
@@ -55,6 +55,7 @@ bool OnMenu(Program& p, ui::MenuId id, int index) {
     case MenuId::mnuViewDrive:
     case MenuId::mnuViewSRS:
     case MenuId::mnuViewMaximax:
+    case MenuId::mnuViewSysResponse:
       if (Toggle(w, id)) ClearOtherViews(w, id);
       break;
     case MenuId::mnuViewSRSQ:

@@ -12,6 +12,7 @@
 #include "display/spectrum.h"
 #include "display/srs_view.h"
 #include "display/status_panel.h"
+#include "display/system_response.h"
 #include "profile/kinematics.h"
 
 namespace display {
@@ -191,17 +192,18 @@ bool ResponseShown(const Program& p, int c) {
 
 void DrawTraces(Program& p, Pen& pen) {
   auto& w = p.win;
-  // The oscillator spectra have axes of their own: no time trace belongs under them, and the
-  // response items there choose the channels of the spectra.
-  const bool maximax = w.Checked(MenuId::mnuViewMaximax);
+  // The oscillator spectra and the system response have axes of their own: no time trace
+  // belongs under them; the response items choose the channels of the spectra.
+  const bool logAxes = LogAxesShown(w);
   if (w.Checked(MenuId::mnuViewTest)) TestProfile(p, pen);
-  if (w.Checked(MenuId::mnuViewAbort) && !maximax) AbortLimits(p, pen);
-  for (int c = 1; c <= 16 && !maximax; ++c)
+  if (w.Checked(MenuId::mnuViewAbort) && !logAxes) AbortLimits(p, pen);
+  for (int c = 1; c <= 16 && !logAxes; ++c)
     if (ResponseShown(p, c)) ResponseChannel(p, pen, c);
-  if (w.Checked(MenuId::mnuViewTolBand) && !maximax && ResponseShown(p, 1)) ToleranceBand(p, pen);
+  if (w.Checked(MenuId::mnuViewTolBand) && !logAxes && ResponseShown(p, 1)) ToleranceBand(p, pen);
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p, pen);
   if (w.Checked(MenuId::mnuViewSRS)) DrawSpectrum(p, pen);
-  if (maximax) DrawMaximaxSrs(p, pen);
+  if (w.Checked(MenuId::mnuViewMaximax)) DrawMaximaxSrs(p, pen);
+  if (SystemResponseShown(w)) DrawSystemResponse(p, pen);
 }
 
 void RefreshPlot(Program& p) {
@@ -228,12 +230,15 @@ void RefreshPlot(Program& p) {
     w.Check(MenuId::mnuViewDrive, false);
     w.Check(MenuId::mnuViewSRS, false);
     w.Check(MenuId::mnuViewMaximax, false);
+    w.Check(MenuId::mnuViewSysResponse, false);
   }
 
   const bool profileDrawn = w.Checked(MenuId::mnuViewTest);
   Pen pen(p);
   if (w.Checked(MenuId::mnuViewMaximax))
     PrepareMaximaxSrs(p, pen);
+  else if (SystemResponseShown(w))
+    PrepareSystemResponse(p, pen);
   else
     DrawGrid(pen);
   DrawXAxisLabels(p);
@@ -256,6 +261,7 @@ void ShowControlResponse(Program& p) {
     w.Check(MenuId::mnuViewDrive, false);
     w.Check(MenuId::mnuViewSRS, false);
     w.Check(MenuId::mnuViewMaximax, false);
+    w.Check(MenuId::mnuViewSysResponse, false);
   }
 }
 

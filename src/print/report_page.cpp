@@ -17,6 +17,8 @@
 #include "display/response.h"
 #include "display/srs_view.h"
 #include "display/status_panel.h"
+#include "display/system_response.h"
+#include "print/response_page.h"
 #include "print/srs_page.h"
 
 namespace print {
@@ -333,8 +335,8 @@ void DrawPrintFrame(Program& p) {
   pr.Line(0.99 * w, 0.99 * h, 0.975 * w, 0.975 * h, color::Black);
   Rect(pr, kBoxLeft * w, kBoxTop * h, kBoxRight * w, kBoxBottom * h);
 
-  // The maximax view brings its own log grid (PrintPlot).
-  const bool linearGrid = !p.win.Checked(MenuId::mnuViewMaximax);
+  // The maximax and system response views bring their own log grids (PrintPlot).
+  const bool linearGrid = !display::LogAxesShown(p.win);
   pr.SetLineWidth(kGridPen);
   for (int k = 1; k <= 9 && linearGrid; ++k) {
     const double y = (kBoxTop + 0.06 * k) * h;
@@ -406,8 +408,20 @@ void PrintReportText(Program& p) {
   auto number = [&](double fy, float times) {
     Put(p, 0.1, fy, common::NumberText(yz * times), color::Black);
   };
-  const bool maximax = win.Checked(MenuId::mnuViewMaximax);
-  if (maximax) {
+  const bool maximax = display::LogAxesShown(win);
+  if (display::SystemResponseShown(win)) {
+    display::SystemResponseCurve c;
+    display::SystemResponseOf(p, c);
+    Put(p, 0.5, 0.73, " HZ.", color::Black);
+    Put(p, 0.5, 0.12, display::kSystemResponseTitle, color::White);
+    if (c.Count == 0) {
+      Put(p, 0.225, 0.12, display::kNoResponseText, color::Black);
+    } else {
+      Put(p, 0.225, 0.12, display::kMagnitudeLegend, color::LightRed);
+      Put(p, 0.225, 0.18, display::kWeightLegend, color::Yellow);
+      Put(p, 0.225, 0.24, display::SystemResponseNote(c), color::Black);
+    }
+  } else if (maximax) {
     Put(p, 0.5, 0.73, " HZ.", color::Black);  // under the tick labels, 100 Hz lies mid-box
     Put(p, 0.5, 0.12, display::kMaximaxTitle, color::White);
     Put(p, 0.225, 0.12, display::SrsQuantityText(p), color::Black);
@@ -461,14 +475,15 @@ void PrintPlot(Program& p) {
   }
   // The same channels as on the screen: before equalisation in Auto mode only the
   // control channels of the two boards; none under the maximax spectra.
-  const bool maximax = w.Checked(MenuId::mnuViewMaximax);
+  const bool maximax = display::LogAxesShown(w);
   for (int c = 1; c <= 16 && !maximax; ++c)
     if (display::ResponseShown(p, c)) ResponseChannel(p, c);
   if (w.Checked(MenuId::mnuViewTolBand) && !maximax && display::ResponseShown(p, 1))
     ToleranceBand(p);
   if (w.Checked(MenuId::mnuViewDrive)) DriveWaveform(p);
   if (w.Checked(MenuId::mnuViewSRS)) Spectrum(p);
-  if (maximax) PrintMaximaxSrs(p);
+  if (w.Checked(MenuId::mnuViewMaximax)) PrintMaximaxSrs(p);
+  if (display::SystemResponseShown(w)) PrintSystemResponse(p);
 }
 
 void PrintReport(Program& p) {

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/rounding.h"
+#include "daq/acquisition.h"
 #include "daq/digital.h"
 #include "display/plot.h"
 #include "profile/synthesis.h"
@@ -236,6 +237,11 @@ void RecomputeProfile(Program& p) {
   p.win.Check(MenuId::mnuViewSRS, false);
   p.win.Check(MenuId::mnuViewMaximax, false);
   display::RefreshPlot(p);
+  // The refresh's limit check set the expected peak: the input ranges follow it, or a
+  // profile opened or stepped to a higher level would clip the control channel (and the gain
+  // correction would raise the drive after a peak it can never read).
+  daq::SelectInputGains(p);
+  daq::ComputeChannelScales(p);
 }
 
 }  // namespace profile

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "control/waveform.h"
+#include "display/system_response.h"
 #include "profile/recompute.h"
 #include "shaping/settings.h"
 #include "support/daqsim_fixture.h"
@@ -26,6 +27,7 @@ struct Shape {
   float Code, PeakG, Ms, RateCode;
 };
 constexpr Shape kHalfSine{1, 0, 0, 0};  // the profile's own
+constexpr Shape kLongHalfSine{1, 25, 11, 0};
 constexpr Shape kTrapezoid{5, 10, 8, 0};
 constexpr Shape kSawtooth{2, 20, 6, 4};  // terminal peak at 10.24 kHz
 
@@ -33,13 +35,19 @@ class WaveformFlow : public SimTest {
  protected:
   // A fresh board with the plant and 0.5 % noise, the profile's shape, acceptance judged
   // without stopping, one full-level pulse per Start.
-  void Begin(const char* plant, const Shape& s, bool shaped) {
+  // clipV: the amplifier's soft clipping (DAC volts), "0" for none.
+  void Begin(const char* plant, const Shape& s, bool shaped, double gain = 1.0,
+             const char* clipV = "0") {
     const float peak = s.PeakG > 0 ? s.PeakG : 15;
     noise_ = std::to_string(0.005 * peak);
     if (started_) {
-      Change({{"DAQSIM_PLANT", plant}, {"DAQSIM_NOISE", noise_.c_str()}});
+      Change({{"DAQSIM_PLANT", plant},
+              {"DAQSIM_NOISE", noise_.c_str()},
+              {"DAQSIM_AMP_CLIP_V", clipV}});
     } else {
-      Sim({{"DAQSIM_PLANT", plant}, {"DAQSIM_NOISE", noise_.c_str()}});
+      Sim({{"DAQSIM_PLANT", plant},
+           {"DAQSIM_NOISE", noise_.c_str()},
+           {"DAQSIM_AMP_CLIP_V", clipV}});
       StartWith(1);
       started_ = true;
     }
@@ -56,6 +64,7 @@ class WaveformFlow : public SimTest {
     p.Row(row::RepetitionMode) = 1;
     shaping::Settings set;
     set.On = shaped;
+    set.Gain = gain;
     shaping::StoreSettings(set, p.profile.Record);
     profile::RecomputeProfile(p);
     h.Press(ButtonId::cmdEqual);
@@ -68,13 +77,17 @@ class WaveformFlow : public SimTest {
     for (int i = 0; i < n && p.run.Stop.Kind != run::Stop::WaveformGiveUp; ++i) {
       h.Press(ButtonId::cmdStart);
       h.Advance(3000);
-      if (!p.accept.Judged) break;
+      if (!p.accept.Judged || p.run.Stop.CutShort()) {
+        std::printf("[figures] %s ended: %s\n", what, run::StopText(p.run.Stop).c_str());
+        break;
+      }
       const auto& a = p.accept.Channel1;
       out.push_back(a);
       std::printf(
-          "[figures] %s pulse %d: band %+.1f %%, velocity change %+.1f %%, width %+.1f %%%s\n",
-          what, i + 1, a.WorstBandPct, a.VelocityChangePct, a.WidthPct,
-          control::WaveformStatusText(p).empty() ? "" : " (shaped)");
+          "[figures] %s pulse %d: band %+.1f %%, velocity change %+.1f %%, width %+.1f %%, "
+          "drive %d counts, peak %.1f G%s\n",
+          what, i + 1, a.WorstBandPct, a.VelocityChangePct, a.WidthPct, p.run.DrivePeakCounts,
+          a.PeakG, control::WaveformStatusText(p).empty() ? "" : " (shaped)");
     }
     return out;
   }
@@ -87,12 +100,11 @@ bool Passes(const analysis::AcceptanceResult& a) {
 }
 
 TEST_F(WaveformFlow, ShapedPulsesPassFromTheFirstFullLevelPulseOnTheShaker) {
-  for (const Shape& s : {kHalfSine, kTrapezoid}) {
+  for (const Shape& s : {kHalfSine, kLongHalfSine, kTrapezoid}) {
     SCOPED_TRACE(s.Code);
     for (bool shaped : {false, true}) {
       Begin("shaker", s, shaped);
       const auto pulses = Fire(3, shaped ? "shaker shaped" : "shaker unshaped");
-      ASSERT_EQ(pulses.size(), 3u);
       for (const auto& a : pulses) {
         if (shaped) {
           EXPECT_TRUE(Passes(a)) << a.WorstBandPct;
@@ -100,6 +112,8 @@ TEST_F(WaveformFlow, ShapedPulsesPassFromTheFirstFullLevelPulseOnTheShaker) {
           EXPECT_FALSE(Passes(a)) << a.WorstBandPct;
         }
       }
+      ASSERT_EQ(pulses.size(), 3u);
+      EXPECT_LE(Q("TableTravel", 0), 25.0);
       EXPECT_EQ(p.win.Lbl(ui::LabelId::lblWaveform).Visible, shaped);
       if (shaped) {
         const std::string line = p.win.Lbl(ui::LabelId::lblWaveform).Caption;
@@ -128,6 +142,50 @@ TEST_F(WaveformFlow, TheFixturesTrapezoidPassesShapedAndTheSawtoothGivesUp) {
   EXPECT_NE(FirstBox(control::kGiveUpTitle).find("waveform control off"), std::string::npos);
   std::printf("[figures] %s\n", FirstBox(control::kGiveUpTitle).c_str());
   EXPECT_EQ(p.daq.SerialWordLow, 0);  // the drive released
+  ExpectDriveWithinLimits();
+}
+
+// The terminal-peak sawtooth's fall is followed on the rigid shaker after a few corrections;
+// on the shaker's estimate View > System Response draws G per volt, the pulse's lines weighted
+// as measured.
+TEST_F(WaveformFlow, TheSawtoothPassesOnTheShakerWithinFivePulses) {
+  Begin("shaker", kSawtooth, true);
+  const auto pulses = Fire(5, "shaker sawtooth shaped");
+  ASSERT_EQ(pulses.size(), 5u);
+  EXPECT_TRUE(Passes(pulses.back())) << pulses.back().WorstBandPct;
+  EXPECT_FALSE(p.run.Stop.CutShort()) << run::StopText(p.run.Stop);
+  ExpectDriveWithinLimits();
+
+  h.Click(MenuId::mnuViewSysResponse);
+  EXPECT_EQ(p.win.Lbl(ui::LabelId::lblDisplay).Caption, "SYSTEM RESPONSE  G/V");
+  display::SystemResponseCurve c;
+  display::SystemResponseOf(p, c);
+  ASSERT_GT(c.Count, 0);
+  EXPECT_EQ(c.Pulses, p.shaping.Learnt.Est.Pulses);
+  // Within the pulse's band the estimate is measured well and near the equalised gain.
+  const double gain = 55 / p.Row(row::DriveGain);
+  for (int i = 0; i < c.Count && c.Hz[i] < 500; ++i) {
+    if (c.Hz[i] < 50) continue;
+    EXPECT_GT(c.Weight[i], 0.9) << c.Hz[i];
+    EXPECT_GT(c.GPerVolt[i], gain / 4) << c.Hz[i];
+    EXPECT_LT(c.GPerVolt[i], gain * 4) << c.Hz[i];
+  }
+}
+
+// A correction gain of 1.5 on an amplifier that clips softly: the guard keeps the error from
+// growing over 20 pulses and the drive within its limits.
+TEST_F(WaveformFlow, TheGuardHoldsAnExcessiveGainOnAClippingAmplifier) {
+  Begin("shaker", kTrapezoid, true, 1.5, "1.2");
+  const auto pulses = Fire(20, "clipping shaker trapezoid gain 1.5");
+  ASSERT_EQ(pulses.size(), 20u);
+  double first = 0, worst = 0;
+  for (size_t i = 0; i < pulses.size(); ++i) {
+    const double band = std::fabs(pulses[i].WorstBandPct);
+    if (i < 3) first = std::max(first, band);
+    if (i >= 10) worst = std::max(worst, band);
+  }
+  EXPECT_LE(worst, std::max(first, 10.0));
+  EXPECT_FALSE(p.run.Stop.CutShort()) << run::StopText(p.run.Stop);
   ExpectDriveWithinLimits();
 }
 

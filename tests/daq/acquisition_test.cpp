@@ -72,6 +72,18 @@ TEST_F(AcquisitionTest, GainCodesAndScales) {
   EXPECT_FLOAT_EQ(p.daq.ChannelScale[1], 13108.0f);
 }
 
+// A profile stepped to a higher level (opened, or by a procedure) widens the input range with
+// it: the control channel would otherwise clip below the level.
+TEST_F(AcquisitionTest, TheInputRangeFollowsARecomputedProfile) {
+  daq::InitAcquisition(p);  // as the start-up leaves them for 15 G: 31 G full scale
+  p.daq.GainPeakG = 15;
+  daq::SelectInputGains(p);
+  daq::ComputeChannelScales(p);
+  p.Row(profile::row::PulseAmplitude) = 50;
+  profile::RecomputeProfile(p);
+  EXPECT_GT(32767 / p.daq.ChannelScale[1], 1.2 * 50);
+}
+
 TEST_F(AcquisitionTest, SixteenChannelPulseRestoresMasterGains) {
   daq::InitAcquisition(p);
   for (int k = 0; k < 16; ++k) p.daq.ScanGains[k] = k < 8 ? 1 : 4;
