@@ -137,6 +137,24 @@ constexpr const char* kHistory =
     "nothing in the file and create no file beside it, so a history being recorded, on a "
     "read-only disk or in an archive folder is read as it is.";
 
+constexpr const char* kWaveformControl =
+    "Test Setup, Waveform Control... (off by default, and off the drive is exactly as without "
+    "it) shapes the drive from the response of shaker, fixture and specimen that every pulse of "
+    "the profile teaches: the equalisation identifies, then the pre-test and full-level pulses "
+    "of Auto mode fire the shaped drive at their level, never beyond the maximum drive level. "
+    "The form takes the correction gain (0.1 to 1.5), the regularisation (0.1 to 30 %), the "
+    "band limit (10 to 50 % of the sampling frequency) and the give-up factor (1.2 to 4 times "
+    "the synthesised drive's peak), each refused out of its bounds. The line \"WAVEFORM "
+    "CONTROL  error 3.2 %  pulse 4\" beside the verdict gives the last shaped pulse's error. "
+    "View, System Response draws the learnt response in G per volt over frequency on log axes "
+    "with its noise weight (0 to 1) and the band limit; the printed page draws it too. When "
+    "the next drive would exceed the give-up factor or the drive limit, or the error stops "
+    "falling while full-level pulses fail the band, the run stops with one box \"Waveform "
+    "Control Gave Up: The Response Cannot Follow The Reference\", the measure and what to try "
+    "(a lower level, a stiffer fixture, a smoother pulse, or waveform control off). A "
+    "procedure step takes waveform_control = true or false (default: the profile's) and "
+    "pretest_pulses (0 to 20, default 1), the learning pulses at the pre-test level.";
+
 constexpr const char* kExitStatus =
     "0 on success, 2 on a wrong command line, a file that cannot be read or a missing test "
     "history, run or pulse; --accept exits with 1 when channel 1 fails. With --procedure "
@@ -398,6 +416,7 @@ std::string ManPage() {
   s += ".SH ENVIRONMENT\n";
   for (const auto& v : kVariables) s += ".TP\n.B " + Roff(v.Name) + "\n" + Roff(v.Text) + "\n";
   s += ".SH FILES\n" + Roff(kWorkFolder) + "\n";
+  s += ".SH \"WAVEFORM CONTROL\"\n" + Roff(kWaveformControl) + "\n";
   s += ".SH \"TEST HISTORY\"\n" + Roff(kHistory) + "\n";
   s += ".SH \"EXIT STATUS\"\n" + Roff(kExitStatus) + "\n";
   return s;

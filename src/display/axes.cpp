@@ -40,7 +40,7 @@ void DrawXAxisLabels(Program& p) {
   // The log axes of the oscillator spectra and the system response carry their labels inside
   // the plot; no zoom applies to them.
   w.Spin(ui::SpinId::spnYaxis).Visible = !maximax;
-  w.SetCaption(LabelId::lblDisplay, SystemResponseShown(w) ? "SYSTEM RESPONSE  G/V"
+  w.SetCaption(LabelId::lblDisplay, SystemResponseShown(w) ? "SYSTEM RESPONSE"
                                     : w.Checked(MenuId::mnuViewMaximax)
                                         ? "MAXIMAX SRS  " + SrsQText(p)
                                         : "ACCELERATION");

@@ -45,6 +45,20 @@ void SystemResponseOf(const Program& p, SystemResponseCurve& out) {
     out.Weight[out.Count] = shaping::NoiseWeight(e, k);
     ++out.Count;
   }
+  const double step = std::pow(2.0, 1.0 / 12);
+  out.Smoothed = 0;
+  for (int i = 0; i < out.Count;) {
+    const double edge = out.Hz[i] * step;
+    double sum = 0, logHz = 0;
+    int n = 0;
+    for (; i < out.Count && (n == 0 || out.Hz[i] < edge); ++i, ++n) {
+      sum += out.Weight[i];
+      logHz += std::log(out.Hz[i]);
+    }
+    out.SmoothHz[out.Smoothed] = std::exp(logHz / n);
+    out.SmoothWeight[out.Smoothed] = sum / n;
+    ++out.Smoothed;
+  }
 }
 
 ResponseAxes ResponseAxesFor(const SystemResponseCurve& c) {
@@ -77,21 +91,34 @@ std::string SystemResponseNote(const SystemResponseCurve& c) {
   return "PULSES " + std::to_string(c.Pulses) + "  BAND " + TickText(std::round(c.BandHz)) + " HZ";
 }
 
+namespace {
+
+// The tick labels, drawn over the curves so that a noisy estimate cannot hide them.
+void TickLabels(const ResponseAxes& a, Pen& pen, int ink) {
+  const double w = pen.W(), h = pen.H();
+  ForEachLogTick(a.FLow, a.FHigh, [&](double f, bool, bool labelled) {
+    if (labelled && a.X(f) < 0.95) pen.Text(a.X(f) * w + 0.004 * w, 0.925 * h, TickText(f), ink);
+  });
+  ForEachLogTick(a.GLow, a.GHigh, [&](double v, bool decade, bool) {
+    const double y = (1 - a.Y(v)) * h;
+    if (decade) pen.Text(0.94 * w, a.Y(v) < 0.05 ? y - 0.045 * h : y + 0.005 * h, TickText(v), ink);
+  });
+}
+
+}  // namespace
+
 void PrepareSystemResponse(Program& p, Pen& pen) {
   SystemResponseCurve c;
   SystemResponseOf(p, c);
   const ResponseAxes a = ResponseAxesFor(c);
   const double w = pen.W(), h = pen.H();
-  const int ink = TitleColor(p);
-  ForEachLogTick(a.FLow, a.FHigh, [&](double f, bool decade, bool labelled) {
+  ForEachLogTick(a.FLow, a.FHigh, [&](double f, bool decade, bool) {
     const double x = a.X(f) * w;
     pen.Line(x, decade ? 0 : 0.965 * h, x, h, color::Grid);
-    if (labelled && a.X(f) < 0.95) pen.Text(x + 0.004 * w, 0.925 * h, TickText(f), ink);
   });
   ForEachLogTick(a.GLow, a.GHigh, [&](double v, bool decade, bool) {
     const double y = (1 - a.Y(v)) * h;
     pen.Line(0, y, decade ? w : 0.015 * w, y, color::Grid);
-    if (decade) pen.Text(0.94 * w, a.Y(v) < 0.05 ? y - 0.045 * h : y + 0.005 * h, TickText(v), ink);
   });
 }
 
@@ -102,7 +129,9 @@ void DrawSystemResponse(Program& p, Pen& pen) {
   const double w = pen.W(), h = pen.H();
   SystemResponseCurve c;
   SystemResponseOf(p, c);
+  const ResponseAxes a = ResponseAxesFor(c);
   if (c.Count == 0) {
+    TickLabels(a, pen, ink);
     pen.Text(0.11 * w, 0.45 * h, kNoResponseText, ink);
     return;
   }
@@ -110,12 +139,14 @@ void DrawSystemResponse(Program& p, Pen& pen) {
   pen.Text(0.11 * w, 0.10 * h, kWeightLegend, color::Yellow);
   pen.Text(0.11 * w, 0.15 * h, SystemResponseNote(c), ink);
 
-  const ResponseAxes a = ResponseAxesFor(c);
-  std::array<double, shaping::kLines> x{}, ym{}, yw{};
+  std::array<double, shaping::kLines> x{}, ym{}, xw{}, yw{};
   for (int i = 0; i < c.Count; ++i) {
     x[i] = a.X(c.Hz[i]) * w;
     ym[i] = (1 - a.Y(c.GPerVolt[i])) * h;
-    yw[i] = h - (1 - kWeightTop) * h * std::clamp(c.Weight[i], 0.0, 1.0);
+  }
+  for (int i = 0; i < c.Smoothed; ++i) {
+    xw[i] = a.X(c.SmoothHz[i]) * w;
+    yw[i] = h - (1 - kWeightTop) * h * std::clamp(c.SmoothWeight[i], 0.0, 1.0);
   }
   // The band limit: beyond it the corrections take nothing from the estimate.
   if (c.BandHz < a.FHigh) {
@@ -124,11 +155,17 @@ void DrawSystemResponse(Program& p, Pen& pen) {
         std::array{xb, xb}.data(), std::array{0.2 * h, h}.data(), 2, 0.01 * h, 0.01 * h,
         [&](double x1, double y1, double x2, double y2) { pen.Line(x1, y1, x2, y2, color::Grid); });
   }
-  pen.Text(0.94 * w, kWeightTop * h - 0.045 * h, "W=1", color::Yellow);
   DashedPolyline(
-      x.data(), yw.data(), c.Count, 0.01 * w, 0.006 * w,
+      xw.data(), yw.data(), c.Smoothed, 0.01 * w, 0.006 * w,
       [&](double x1, double y1, double x2, double y2) { pen.Line(x1, y1, x2, y2, color::Yellow); });
-  for (int i = 1; i < c.Count; ++i) pen.Line(x[i - 1], ym[i - 1], x[i], ym[i], color::LightRed);
+  // Where the noise outweighs the signal the magnitude is drawn dim: the corrections hardly
+  // use it there.
+  for (int i = 1; i < c.Count; ++i) {
+    const bool measured = c.Weight[i - 1] >= 0.5 || c.Weight[i] >= 0.5;
+    pen.Line(x[i - 1], ym[i - 1], x[i], ym[i], measured ? color::LightRed : color::Grid);
+  }
+  TickLabels(a, pen, ink);
+  pen.Text(0.94 * w, kWeightTop * h - 0.045 * h, "W=1", color::Yellow);
 }
 
 }  // namespace display

@@ -27,6 +27,10 @@ struct SystemResponseCurve {
   int Pulses = 0;
   double BandHz = 0;  // the corrections' band limit
   std::array<double, shaping::kLines> Hz{}, GPerVolt{}, Weight{};
+  // The noise weight averaged over twelfth octaves (each line its own point where the lines
+  // lie further apart), so that it reads as a curve where the lines crowd.
+  int Smoothed = 0;
+  std::array<double, shaping::kLines> SmoothHz{}, SmoothWeight{};
 };
 void SystemResponseOf(const Program& p, SystemResponseCurve& out);
 

@@ -40,19 +40,26 @@ void PrintSystemResponse(Program& p) {
   if (c.Count == 0) return;
 
   pr.SetLineWidth(kTracePen);
-  std::array<double, shaping::kLines> px{}, pm{}, pw{};
-  const double weightTop = kTop + (kBottom - kTop) * display::kWeightTop;
+  std::array<double, shaping::kLines> px{}, pm{}, pxw{}, pw{};
+  const double weightTop = 0.27;  // the weight's 1, under the legend's three lines
   for (int i = 0; i < c.Count; ++i) {
     px[i] = x(c.Hz[i]);
     pm[i] = y(c.GPerVolt[i]);
-    pw[i] = h * (kBottom - (kBottom - weightTop) * std::clamp(c.Weight[i], 0.0, 1.0));
+  }
+  for (int i = 0; i < c.Smoothed; ++i) {
+    pxw[i] = x(c.SmoothHz[i]);
+    pw[i] = h * (kBottom - (kBottom - weightTop) * std::clamp(c.SmoothWeight[i], 0.0, 1.0));
   }
   const int weightInk = PrintInk(p, display::color::Yellow);
   display::DashedPolyline(
-      px.data(), pw.data(), c.Count, 0.009 * w, 0.006 * w,
+      pxw.data(), pw.data(), c.Smoothed, 0.009 * w, 0.006 * w,
       [&](double x1, double y1, double x2, double y2) { pr.Line(x1, y1, x2, y2, weightInk); });
-  const int ink = PrintInk(p, display::color::LightRed);
-  for (int i = 1; i < c.Count; ++i) pr.Line(px[i - 1], pm[i - 1], px[i], pm[i], ink);
+  // As on the screen: dim where the noise outweighs the signal.
+  const int ink = PrintInk(p, display::color::LightRed), dim = PrintInk(p, display::color::Grid);
+  for (int i = 1; i < c.Count; ++i) {
+    const bool measured = c.Weight[i - 1] >= 0.5 || c.Weight[i] >= 0.5;
+    pr.Line(px[i - 1], pm[i - 1], px[i], pm[i], measured ? ink : dim);
+  }
 }
 
 }  // namespace print

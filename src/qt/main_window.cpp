@@ -408,14 +408,21 @@ void MainWindow::BuildBody() {
     verdict->setSizePolicy(vp);
     info->addWidget(verdict, 2);
     // The waveform control's error beside the verdict; hidden until a shaped pulse.
+    // One line at the design size: its width is that of the longest figures it shows.
     QLabel* shaped = MakeLabel(L::lblWaveform, central);
-    shaped->setWordWrap(true);
+    shaped->setMinimumWidth(
+        shaped->fontMetrics().horizontalAdvance("WAVEFORM CONTROL  error 100.0 %  pulse 100"));
     QSizePolicy wp = shaped->sizePolicy();
     wp.setRetainSizeWhenHidden(false);
     shaped->setSizePolicy(wp);
     info->addWidget(shaped, 2);
   }
-  info->addWidget(MakeLabel(L::lblDisplay, central), 1);
+  {
+    // The plotted quantity stays whole beside the verdict and the waveform control's line.
+    QLabel* quantity = MakeLabel(L::lblDisplay, central);
+    quantity->setMinimumWidth(quantity->fontMetrics().horizontalAdvance("MAXIMAX SRS  Q = 50 "));
+    info->addWidget(quantity, 1);
+  }
   info->addWidget(MakeLabel(L::lblCursor, central), 2);
   outer->addLayout(info);
 

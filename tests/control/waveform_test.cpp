@@ -157,7 +157,7 @@ TEST_F(WaveformFlow, TheSawtoothPassesOnTheShakerWithinFivePulses) {
   ExpectDriveWithinLimits();
 
   h.Click(MenuId::mnuViewSysResponse);
-  EXPECT_EQ(p.win.Lbl(ui::LabelId::lblDisplay).Caption, "SYSTEM RESPONSE  G/V");
+  EXPECT_EQ(p.win.Lbl(ui::LabelId::lblDisplay).Caption, "SYSTEM RESPONSE");
   display::SystemResponseCurve c;
   display::SystemResponseOf(p, c);
   ASSERT_GT(c.Count, 0);
@@ -170,6 +170,13 @@ TEST_F(WaveformFlow, TheSawtoothPassesOnTheShakerWithinFivePulses) {
     EXPECT_GT(c.GPerVolt[i], gain / 4) << c.Hz[i];
     EXPECT_LT(c.GPerVolt[i], gain * 4) << c.Hz[i];
   }
+  // The printed page names the view and what it was measured from.
+  h.plat.Paper.Items.clear();
+  h.Click(MenuId::mnuFilePrint);
+  int named = 0;
+  for (const auto& i : h.plat.Paper.Items)
+    named += i.Str == display::kSystemResponseTitle || i.Str == display::SystemResponseNote(c);
+  EXPECT_EQ(named, 2);
 }
 
 // A correction gain of 1.5 on an amplifier that clips softly: the guard keeps the error from
