@@ -63,10 +63,12 @@ std::string PlanLine(const Step& s, std::size_t number) {
           " % = " + Fixed(p.LevelG, 2) + " G, " + std::to_string(s.PulsesToFire) +
           (s.PulsesToFire == 1 ? " pulse" : " pulses") + " every " + Fixed(s.PeriodToUse, 1) +
           " s, pre-test " + (s.Pretest ? "-" + Fixed(p.PretestDb, 1) + " dB" : "off") +
+          (s.Pretest && s.PretestPulses != 1 ? " x " + std::to_string(s.PretestPulses) : "") +
           ", equalise " + EqualizeText(s.Equalize) + (p.Judged ? ", judged" : ", not judged") +
-          "; A " + Fixed(p.PeakA, 2) + " of " + Fixed(p.LimitA, 2) + " " + u.A + ", V " +
-          Fixed(p.PeakV, 2) + " of " + Fixed(p.LimitV, 2) + " " + u.V + ", D " + Fixed(p.PeakD, 2) +
-          " of " + Fixed(p.LimitD, 2) + " " + u.D;
+          (p.Shaped ? ", waveform control" : "") + "; A " + Fixed(p.PeakA, 2) + " of " +
+          Fixed(p.LimitA, 2) + " " + u.A + ", V " + Fixed(p.PeakV, 2) + " of " +
+          Fixed(p.LimitV, 2) + " " + u.V + ", D " + Fixed(p.PeakD, 2) + " of " +
+          Fixed(p.LimitD, 2) + " " + u.D;
   return OneLine(line);
 }
 

@@ -207,6 +207,7 @@ StepPlan PlanOf(Program& p, const Step& s, profile::ExceededLimit& exceeded) {
   plan.LevelG = static_cast<float>(control::FiringLevelG(p));
   plan.PretestDb = p.Row(row::PretestLevelDb);
   plan.Judged = analysis::AcceptanceOn(p);
+  plan.Shaped = shaping::SettingsOf(p.profile.Record).On;
   plan.UnitSystem = p.Row(row::UnitSystem);
   profile::ReferencePeaks inUnits;
   if (profile::PeaksInLimitUnits(plan.UnitSystem, profile::ReferencePeaksAt(p, plan.LevelG),

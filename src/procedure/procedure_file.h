@@ -22,6 +22,7 @@ struct StepPlan {
   float LevelG = 0;  // the full level
   float PretestDb = 0;
   bool Judged = false;  // the profile's acceptance is on
+  bool Shaped = false;  // the waveform control is on for the step
   float UnitSystem = 0;
   // The reference at the full level and the system limits, in the limits' units.
   float PeakA = 0, PeakV = 0, PeakD = 0;

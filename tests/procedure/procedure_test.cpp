@@ -8,12 +8,12 @@
 #include <set>
 #include <sstream>
 
-#include "history/history.h"
 #include "app/lockout.h"
 #include "app/remote.h"
+#include "commands/headless.h"
+#include "history/history.h"
 #include "history/store.h"
 #include "history/writer.h"
-#include "commands/headless.h"
 #include "procedure/plan.h"
 #include "procedure/procedure_file.h"
 #include "procedure/report.h"
@@ -139,6 +139,9 @@ stop_on_fail = false
   EXPECT_EQ(proc_.Steps[2].WaveformControl, true);
   EXPECT_EQ(proc_.Steps[0].PretestPulses, 1);
   EXPECT_FALSE(proc_.Steps[0].WaveformControl.has_value());
+  // The plan the operator confirms says that the drive will be shaped.
+  EXPECT_NE(procedure::PlanLine(proc_.Steps[2], 3).find(", waveform control;"), std::string::npos);
+  EXPECT_EQ(procedure::PlanLine(proc_.Steps[0], 1).find("waveform control"), std::string::npos);
 
   const std::string f = dir_ / "test.toml";
   struct Case {
