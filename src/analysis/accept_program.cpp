@@ -48,11 +48,9 @@ PulseTraces ReferencePulse(Program& p) {
   auto& a = p.accept;
   const float level = p.run.LevelFactor * p.plot.TestLevelG;
   const bool negative = p.Row(row::Polarity) == 2;
-  for (int i = 0; i < kRecord; ++i) {
-    // In single precision, as the abort band is drawn.
-    const float v = static_cast<float>(level * 0.0125 * p.wave.ReferencePulse[i]);
-    a.Reference[i] = negative ? -v : v;
-  }
+  // In single precision, as the abort band is drawn.
+  for (int i = 0; i < kRecord; ++i)
+    a.Reference[i] = profile::ReferenceGSingle(p.wave, i, level, negative);
   a.Response.fill(0);
   PulseTraces r;
   r.Reference = std::span<const float>(a.Reference.data(), kRecord);
