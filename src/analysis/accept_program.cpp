@@ -1,10 +1,8 @@
 #include "analysis/accept_program.h"
 
 #include <cmath>
-#include <string>
 
 #include "analysis/srs_inputs.h"
-#include "common/rounding.h"
 #include "daq/samples.h"
 
 namespace analysis {
@@ -75,16 +73,6 @@ PulseTraces ProgramPulse(Program& p, int c) {
 
 AcceptanceResult JudgeChannel(Program& p, int c) {
   return JudgePulse(ProgramPulse(p, c), TolerancesOf(p));
-}
-
-std::string FailingMeasure(const AcceptanceResult& r) {
-  return std::string(VerdictName(r.verdict)) + " " +
-         std::to_string(common::ToInt32(VerdictFigure(r))) + " %";
-}
-
-std::string VerdictText(const AcceptanceResult& r) {
-  if (r.verdict == Verdict::Pass) return "TOLERANCE PASS";
-  return "TOLERANCE FAIL - " + FailingMeasure(r);
 }
 
 void ShowVerdict(Program& p) {
