@@ -7,6 +7,7 @@
 
 #include "fuzz_platform.h"
 #include "procedure/procedure_file.h"
+#include "profile/bounds.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
 
@@ -46,10 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (proc.Steps.empty() || proc.Report.empty()) __builtin_trap();
   for (const auto& s : proc.Steps) {
     if (!s.Pause.empty()) continue;
-    if (s.PulsesToFire < procedure::kMinPulses || s.PulsesToFire > procedure::kMaxPulses)
-      __builtin_trap();
-    if (!(s.PeriodToUse >= procedure::kMinPeriodS && s.PeriodToUse <= procedure::kMaxPeriodS))
-      __builtin_trap();
+    if (!profile::BoundsOf(profile::row::TotalPulses).Within(s.PulsesToFire)) __builtin_trap();
+    if (!profile::BoundsOf(profile::row::RepetitionRate).Within(s.PeriodToUse)) __builtin_trap();
     if (!(s.LevelPct > 0)) __builtin_trap();
   }
   return 0;

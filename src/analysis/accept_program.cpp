@@ -1,10 +1,8 @@
 #include "analysis/accept_program.h"
 
 #include <cmath>
-#include <string>
 
 #include "analysis/srs_inputs.h"
-#include "common/rounding.h"
 #include "daq/samples.h"
 
 namespace analysis {
@@ -48,11 +46,9 @@ PulseTraces ReferencePulse(Program& p) {
   auto& a = p.accept;
   const float level = p.run.LevelFactor * p.plot.TestLevelG;
   const bool negative = p.Row(row::Polarity) == 2;
-  for (int i = 0; i < kRecord; ++i) {
-    // In single precision, as the abort band is drawn.
-    const float v = static_cast<float>(level * 0.0125 * p.wave.ReferencePulse[i]);
-    a.Reference[i] = negative ? -v : v;
-  }
+  // In single precision, as the abort band is drawn.
+  for (int i = 0; i < kRecord; ++i)
+    a.Reference[i] = profile::ReferenceGSingle(p.wave, i, level, negative);
   a.Response.fill(0);
   PulseTraces r;
   r.Reference = std::span<const float>(a.Reference.data(), kRecord);
@@ -77,16 +73,6 @@ PulseTraces ProgramPulse(Program& p, int c) {
 
 AcceptanceResult JudgeChannel(Program& p, int c) {
   return JudgePulse(ProgramPulse(p, c), TolerancesOf(p));
-}
-
-std::string FailingMeasure(const AcceptanceResult& r) {
-  return std::string(VerdictName(r.verdict)) + " " +
-         std::to_string(common::ToInt32(VerdictFigure(r))) + " %";
-}
-
-std::string VerdictText(const AcceptanceResult& r) {
-  if (r.verdict == Verdict::Pass) return "TOLERANCE PASS";
-  return "TOLERANCE FAIL - " + FailingMeasure(r);
 }
 
 void ShowVerdict(Program& p) {

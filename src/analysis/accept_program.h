@@ -22,10 +22,6 @@ AcceptanceResult JudgeChannel(Program& p, int c);
 // False for a FAIL with "stop the run" on: the sequencer then stops the run as a trip does.
 bool AcceptPulse(Program& p);
 
-// The failing measure with its figure: "PEAK 80 %".
-std::string FailingMeasure(const AcceptanceResult& r);
-// "TOLERANCE PASS" or "TOLERANCE FAIL - PEAK 80 %".
-std::string VerdictText(const AcceptanceResult& r);
 // The status line: the last verdict, in green or red, shown while acceptance is on.
 void ShowVerdict(Program& p);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/rounding.h"
+
 namespace analysis {
 
 namespace {
@@ -200,7 +202,7 @@ AcceptanceResult JudgePulse(const PulseTraces& r, const Tolerances& tol) {
 const char* VerdictCell(Verdict v) {
   switch (v) {
     case Verdict::Pass:
-      return "PASS";
+      return kPassText;
     case Verdict::FailPeak:
       return "FAIL peak";
     case Verdict::FailWidth:
@@ -210,7 +212,7 @@ const char* VerdictCell(Verdict v) {
     case Verdict::FailBand:
       return "FAIL band";
   }
-  return "FAIL";
+  return kFailText;
 }
 
 const char* VerdictName(Verdict v) {
@@ -243,6 +245,21 @@ double VerdictFigure(const AcceptanceResult& r) {
       break;
   }
   return 0;
+}
+
+std::string VerdictWord(Verdict v) {
+  if (v == Verdict::Pass) return kPassText;
+  return std::string(kFailText) + " " + VerdictName(v);
+}
+
+std::string FailingMeasure(const AcceptanceResult& r) {
+  return std::string(VerdictName(r.verdict)) + " " +
+         std::to_string(common::ToInt32(VerdictFigure(r))) + " %";
+}
+
+std::string VerdictText(const AcceptanceResult& r) {
+  if (r.verdict == Verdict::Pass) return "TOLERANCE PASS";
+  return "TOLERANCE FAIL - " + FailingMeasure(r);
 }
 
 }  // namespace analysis

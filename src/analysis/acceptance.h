@@ -2,6 +2,7 @@
 // Acceptance of one recorded pulse against its reference: alignment, peak, width, velocity
 // change and a tolerance band, with a verdict. Plain arrays in, plain numbers out.
 #include <span>
+#include <string>
 
 namespace analysis {
 
@@ -50,13 +51,26 @@ struct PulseTraces {
 // 9999 otherwise.
 AcceptanceResult JudgePulse(const PulseTraces& r, const Tolerances& tol);
 
+// The verdict's texts, every one of them here.
+inline constexpr char kPassText[] = "PASS";
+inline constexpr char kFailText[] = "FAIL";
+inline constexpr char kNotJudgedText[] = "not judged";  // a pulse judged by nobody
+// A procedure that completed with pulses not judged: no PASS can be claimed for it.
+inline constexpr char kCompletedNotJudgedText[] = "COMPLETED - NOT JUDGED";
 // The verdict as files and tables write it: "PASS", or "FAIL " and the first failing measure
 // ("FAIL velocity change").
 const char* VerdictCell(Verdict v);
 // The upper-case name of the first failing measure ("VELOCITY CHANGE"), "" for a pass.
 const char* VerdictName(Verdict v);
+// The verdict as a procedure's report, status and console give it: "PASS" or
+// "FAIL VELOCITY CHANGE".
+std::string VerdictWord(Verdict v);
 // The failing measure's figure in %, as the status line shows it.
 double VerdictFigure(const AcceptanceResult& r);
+// The failing measure with its figure: "PEAK 80 %".
+std::string FailingMeasure(const AcceptanceResult& r);
+// The status line's and the printed page's: "TOLERANCE PASS" or "TOLERANCE FAIL - PEAK 80 %".
+std::string VerdictText(const AcceptanceResult& r);
 
 // The band's half-width around reference sample i, in G, or a negative value outside the
 // band's window.

@@ -45,7 +45,7 @@ void FillSrsInputs(const Program& p, uint32_t channels, SrsInputs& in) {
   for (int i = 0; i < kSrsRecordSamples; ++i) {
     auto& x = in.X[i];
     x.fill(0);
-    x[0] = level * 0.0125 * p.wave.ReferencePulse[i];
+    x[0] = profile::ReferenceG(p.wave, i, level);
   }
   for (int c = 1; c <= 16; ++c) {
     if (!(channels & ChannelBit(c))) continue;

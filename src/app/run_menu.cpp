@@ -5,6 +5,7 @@
 #include "control/equalize.h"
 #include "display/axes.h"
 #include "procedure/runner.h"
+#include "profile/bounds.h"
 #include "sequencer/sequencer.h"
 
 namespace app {
@@ -17,9 +18,10 @@ namespace {
 // The pacing interval from the repetition period. A period from a file outside the
 // prompt's bounds (0, negative, NaN) would make the timer fire back to back or never.
 int RepetitionIntervalMs(const Program& p) {
-  float seconds = p.Row(row::RepetitionRate);
-  if (!(seconds >= 0.1f)) seconds = 0.1f;
-  if (seconds > 999.0f) seconds = 999.0f;
+  constexpr const profile::SettingBounds& b = profile::BoundsOf(row::RepetitionRate);
+  float seconds = p.Row(b.Row);
+  if (!(seconds >= b.Low)) seconds = static_cast<float>(b.Low);
+  if (seconds > b.High) seconds = static_cast<float>(b.High);
   return common::ToInt32(static_cast<double>(seconds) * 1000.0);
 }
 }  // namespace

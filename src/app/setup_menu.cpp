@@ -10,6 +10,7 @@
 #include "daq/discovery.h"
 #include "display/plot.h"
 #include "display/status_panel.h"
+#include "profile/bounds.h"
 #include "profile/recompute.h"
 
 namespace app {
@@ -26,33 +27,23 @@ constexpr std::size_t kSubTitleChars = 65;
 
 struct NumericItem {
   MenuId Id;
-  int Row;
-  const char* Prompt;
-  double Low, High;
-  const char* Message;
+  const profile::SettingBounds* Bounds;
 };
 
 constexpr NumericItem kNumericItems[] = {
-    {MenuId::mnuTestAbortl, row::AbortLevelDb, "Enter the Abort Level in -Db.", 1, 20,
-     " The Number must be between 1 and 20."},
-    {MenuId::mnuTestPretest, row::PretestLevelDb, "Enter the PreTest Level in -Db.", 0.5, 20,
-     " The Number must be between .5 and 20."},
-    {MenuId::mnuTestEqual, row::EqualizeLevel, "Equalization Level", 0.5, 10,
-     " The Number must be between .5 and 10."},
-    {MenuId::mnuTestNumber, row::TotalPulses, "Enter the total # of Shock Pulses.", 1, 9999,
-     " The Number must be between 1 and 9999."},
-    {MenuId::mnuTestRepRate, row::RepetitionRate, "Enter the Repetition Rate in seconds/pulse", 0.1,
-     999, " The Number must be between .1 and 999."},
-    {MenuId::mnuTestDrive, row::MaxDriveVolts,
-     "Enter the Maximum Drive Level in volts from 0.05 to 10.0.", 0.05, 10,
-     " The Number must be between .05 and 10."},
+    {MenuId::mnuTestAbortl, &profile::BoundsOf(row::AbortLevelDb)},
+    {MenuId::mnuTestPretest, &profile::BoundsOf(row::PretestLevelDb)},
+    {MenuId::mnuTestEqual, &profile::BoundsOf(row::EqualizeLevel)},
+    {MenuId::mnuTestNumber, &profile::BoundsOf(row::TotalPulses)},
+    {MenuId::mnuTestRepRate, &profile::BoundsOf(row::RepetitionRate)},
+    {MenuId::mnuTestDrive, &profile::BoundsOf(row::MaxDriveVolts)},
 };
 
-void AskParameter(Program& p, const NumericItem& item) {
-  float& value = p.Row(item.Row);
-  common::AskNumberInBounds(p.platform, item.Prompt, kParametersTitle,
+void AskParameter(Program& p, const profile::SettingBounds& b) {
+  float& value = p.Row(b.Row);
+  common::AskNumberInBounds(p.platform, b.Prompt, kParametersTitle,
                             common::PromptDefaultText(value),
-                            {item.Low, item.High, item.Message, kBoundsTitle}, value);
+                            {b.Low, b.High, b.Refusal, kBoundsTitle}, value);
 }
 
 // The first `n` characters of UTF-8 text, never cutting a character in two.
@@ -117,7 +108,7 @@ void ToggleDemo(Program& p) {
 bool OnTestMenu(Program& p, ui::MenuId id, int) {
   for (const auto& item : kNumericItems) {
     if (item.Id == id) {
-      AskParameter(p, item);
+      AskParameter(p, *item.Bounds);
       return true;
     }
   }

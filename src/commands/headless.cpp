@@ -129,10 +129,7 @@ class ConsolePlatform : public ui::HeadlessPlatform {
       if (printed_.size() < st.Steps.size()) printed_.resize(st.Steps.size(), 0);
       for (; printed_[i] < rows.size(); ++printed_[i]) {
         const StepPulse& r = rows[printed_[i]];
-        std::string verdict = r.Pretest           ? "-"
-                              : !r.Verdict.Judged ? "not judged"
-                              : r.Verdict.Pass    ? "PASS"
-                                                  : "FAIL " + r.Verdict.Failing;
+        const std::string verdict = r.Pretest ? "-" : r.Verdict.Text;
         err_ << "krx8: step " << i + 1 << " (" << st.Proc.Steps[i].Name << "), "
              << (r.Pretest ? "pre-test" : "full level") << ", level " << Fixed(r.LevelG)
              << " G, control peak " << Fixed(r.ControlPeakG) << " G, " << verdict

@@ -4,6 +4,7 @@
 
 #include "control/waveform.h"
 #include "display/status_panel.h"
+#include "profile/bounds.h"
 
 namespace control {
 
@@ -97,7 +98,8 @@ void CheckTrips(Program& p) {
     if (m.V > limitV) trip(trip::LimitV);
   }
 
-  if (abortDb > 20) return;
+  // An abort level above the prompt's bound turns the tolerance checks off.
+  if (abortDb > profile::BoundsOf(row::AbortLevelDb).High) return;
 
   double k = std::exp(0.115 * abortDb);
   float overLimit = Single(level * k * testLevel);

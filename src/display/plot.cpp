@@ -70,8 +70,7 @@ void AbortLimits(Program& p, Pen& pen) {
   for (double spread : {g, 1 / g}) {
     float prev = 0;
     for (int i = 1; i <= kLastPoint; ++i) {
-      float v = static_cast<float>(p.plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
-      if (negative) v = -v;
+      const float v = profile::ReferenceGSingle(p.wave, i, p.plot.TestLevelG, negative);
       if (from <= i && i <= to) {
         double d0 = ValueY(p, prev, s) - h / 2, d1 = ValueY(p, v, s) - h / 2;
         pen.Line(PointX(p, i - 1), h / 2 + d0 * spread, PointX(p, i), h / 2 + d1 * spread,
@@ -129,7 +128,7 @@ void DriveWaveform(Program& p, Pen& pen) {
   const double s = ScaleOf(Quantity::Acceleration, p.Row(profile::row::UnitSystem));
   float prev = 0;
   for (int i = 1; i <= kLastPoint; ++i) {
-    float a = static_cast<float>(0.004 * (p.wave.DriveCodes[i] - 128) * p.plot.TestLevelG);
+    const float a = static_cast<float>(profile::DriveG(p.wave, i, p.plot.TestLevelG));
     pen.Line(PointX(p, i - 1), ValueY(p, prev, s), PointX(p, i), ValueY(p, a, s), color::White);
     prev = a;
   }

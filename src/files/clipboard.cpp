@@ -36,9 +36,10 @@ void AppendSampleLines(const Program& p, std::string& out) {
   for (int i = 1; i <= kSampleLines; ++i) {
     Item(out, common::NumberTextDouble(i * 0.7812 / m), true);
     for (int ch = 1; ch <= kDataChannels; ++ch) Item(out, common::NumberText(ChannelG(p, i, ch)));
-    float ref = p.wave.ReferencePulse[i] * level;
-    Item(out, common::NumberTextDouble(static_cast<double>(ref) * 0.0125));
-    Item(out, common::NumberTextDouble((p.wave.DriveCodes[i] - 128) * 0.01 * level));
+    // The sample times the level in single precision first: the clipboard's own order.
+    const float ref = p.wave.ReferencePulse[i] * level;
+    Item(out, common::NumberTextDouble(static_cast<double>(ref) * profile::kGPerReferenceUnit));
+    Item(out, common::NumberTextDouble(profile::DriveListed(p.wave, i, level)));
     out += kLineEnd;
   }
 }

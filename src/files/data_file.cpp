@@ -51,7 +51,7 @@ void SampleLines(const Program& p, std::string& out) {
     Line line(out);
     line.Double(i * 0.7812 / m);
     for (int ch = 1; ch <= 8; ++ch) line.Single(ChannelG(p, i, ch));
-    line.Double((p.wave.DriveCodes[i] - 128) * 0.01 * level);
+    line.Double(profile::DriveListed(p.wave, i, level));
   }
 }
 

@@ -138,7 +138,7 @@ void TestProfile(Program& p) {
   const Steps k = StepsOf(p);
   float pv = 0, pd = 0;
   for (int i = 1; i <= kLastPoint; ++i) {
-    const float a = static_cast<float>(p.plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
+    const float a = profile::ReferenceGSingle(p.wave, i, p.plot.TestLevelG);
     pv = static_cast<float>(pv + a * k.vel);
     pd = static_cast<float>(pd + pv * k.disp);
     acc[i] = a;
@@ -168,8 +168,7 @@ void AbortLimits(Program& p) {
   for (double spread : {g, 1 / g}) {
     float prev = 0;
     for (int i = 1; i <= kLastPoint; ++i) {
-      float v = static_cast<float>(p.plot.TestLevelG * 0.0125 * p.wave.ReferencePulse[i]);
-      if (negative) v = -v;
+      const float v = profile::ReferenceGSingle(p.wave, i, p.plot.TestLevelG, negative);
       if (PageX(p, i) > right) break;
       if (from <= i && i <= to) {
         const double y0 = zero + (PageY(p, prev, AccelScale()) - zero) * spread;
@@ -263,7 +262,7 @@ void AcceptanceBlock(Program& p) {
 void DriveWaveform(Program& p) {
   Points v{};
   for (int i = 1; i <= kLastPoint; ++i)
-    v[i] = static_cast<float>(0.004 * (p.wave.DriveCodes[i] - 128) * p.plot.TestLevelG);
+    v[i] = static_cast<float>(profile::DriveG(p.wave, i, p.plot.TestLevelG));
   Trace(p, v, 1, kLastPoint, AccelScale(), color::White);
 }
 

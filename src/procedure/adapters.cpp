@@ -11,7 +11,7 @@ std::optional<PulseJudgement> LastPulseVerdict(const Program& p) {
   PulseJudgement j;
   j.Judged = true;
   j.Pass = r.verdict == analysis::Verdict::Pass;
-  j.Failing = analysis::VerdictName(r.verdict);
+  j.Text = analysis::VerdictWord(r.verdict);
   j.PeakPct = r.PeakPct;
   j.WidthPct = r.WidthPct;
   j.VelocityPct = r.VelocityChangePct;

@@ -17,6 +17,7 @@
 #include "control/fire_limits.h"
 #include "control/trips.h"
 #include "display/plot.h"
+#include "profile/bounds.h"
 #include "profile/kinematics.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
@@ -32,6 +33,11 @@ namespace fs = std::filesystem;
 namespace row = profile::row;
 
 namespace {
+
+// The bounds of the operator's prompts, so that no file can ask for more.
+constexpr const profile::SettingBounds& kAmplitude = profile::BoundsOf(row::PulseAmplitude);
+constexpr const profile::SettingBounds& kPulses = profile::BoundsOf(row::TotalPulses);
+constexpr const profile::SettingBounds& kPeriod = profile::BoundsOf(row::RepetitionRate);
 
 class Checker {
  public:
@@ -290,13 +296,13 @@ void CheckStep(Checker& c, const toml::table& t, const std::string& folder, int 
       ok &= c.Number(v, name, 1, 400, s.LevelPct);
     } else if (key == "pulses") {
       int n = 0;
-      if (c.Integer(v, name, kMinPulses, kMaxPulses, n))
+      if (c.Integer(v, name, static_cast<int>(kPulses.Low), static_cast<int>(kPulses.High), n))
         s.Pulses = n;
       else
         ok = false;
     } else if (key == "period") {
       double d = 0;
-      if (c.Number(v, name, kMinPeriodS, kMaxPeriodS, d))
+      if (c.Number(v, name, kPeriod.Low, kPeriod.High, d))
         s.Period = d;
       else
         ok = false;
@@ -367,17 +373,17 @@ void CheckStep(Checker& c, const toml::table& t, const std::string& folder, int 
     fireable = false;
   }
   const double amplitude = p.Row(row::PulseAmplitude) * s.LevelPct / 100.0;
-  if (!(amplitude >= kMinAmplitudeG && amplitude <= kMaxAmplitudeG)) {
+  if (!kAmplitude.Within(amplitude)) {
     std::ostringstream m;
-    m << "gives a peak of " << amplitude << " G; the peak must be between " << kMinAmplitudeG
-      << " and " << kMaxAmplitudeG << " G";
+    m << "gives a peak of " << amplitude << " G; the peak must be between " << kAmplitude.Low
+      << " and " << kAmplitude.High << " G";
     c.Error(levelLine, prefix + "level", m.str());
     fireable = false;
   }
   const float pulses = p.Row(row::TotalPulses), period = p.Row(row::RepetitionRate);
   if (s.Pulses) {
     s.PulsesToFire = *s.Pulses;
-  } else if (pulses >= kMinPulses && pulses <= kMaxPulses) {
+  } else if (kPulses.Within(pulses)) {
     s.PulsesToFire = static_cast<int>(std::lround(pulses));
   } else {
     c.Error(profileLine, prefix + "pulses",
@@ -385,7 +391,7 @@ void CheckStep(Checker& c, const toml::table& t, const std::string& folder, int 
   }
   if (s.Period) {
     s.PeriodToUse = *s.Period;
-  } else if (period >= kMinPeriodS && period <= kMaxPeriodS) {
+  } else if (kPeriod.Within(period)) {
     s.PeriodToUse = period;
   } else {
     c.Error(profileLine, prefix + "period",
@@ -549,8 +555,7 @@ bool LoadProcedure(const std::string& path, Procedure& out, std::vector<std::str
 void ApplyStepOverrides(Program& p, const Step& s) {
   // The same bounds as the prompts, again: the profile may have changed since the check.
   const double amplitude = p.Row(row::PulseAmplitude) * s.LevelPct / 100.0;
-  p.Row(row::PulseAmplitude) =
-      static_cast<float>(std::clamp(amplitude, kMinAmplitudeG, kMaxAmplitudeG));
+  p.Row(row::PulseAmplitude) = static_cast<float>(kAmplitude.Clamp(amplitude));
   if (s.Polar != Polarity::Profile)
     p.Row(row::Polarity) = s.Polar == Polarity::Negative ? 2.0f : 1.0f;
   if (s.WaveformControl) {
@@ -563,9 +568,8 @@ void ApplyStepOverrides(Program& p, const Step& s) {
   // The acceptance stops the run itself on a FAIL, as its own setting would.
   p.Row(row::TolStopOnFail) = s.StopOnFail ? 1.0f : 0.0f;
   p.Row(row::RepetitionMode) = 2;
-  p.Row(row::TotalPulses) = static_cast<float>(std::clamp(s.PulsesToFire, kMinPulses, kMaxPulses));
-  p.Row(row::RepetitionRate) =
-      static_cast<float>(std::clamp(s.PeriodToUse, kMinPeriodS, kMaxPeriodS));
+  p.Row(row::TotalPulses) = static_cast<float>(kPulses.Clamp(s.PulsesToFire));
+  p.Row(row::RepetitionRate) = static_cast<float>(kPeriod.Clamp(s.PeriodToUse));
 }
 
 std::string KeptReportName(const std::string& report) {

@@ -59,11 +59,8 @@ struct Procedure {
   std::vector<std::string> Warnings;
 };
 
-// The bounds the operator's prompts apply, so that no file can ask for more.
-inline constexpr double kMinAmplitudeG = 0.5, kMaxAmplitudeG = 200;
-inline constexpr int kMinPulses = 1, kMaxPulses = 9999;
+// The amplitude, the pulses and the period are held to the prompts' bounds (profile/bounds.h).
 inline constexpr int kMaxPretestPulses = 20;
-inline constexpr double kMinPeriodS = 0.1, kMaxPeriodS = 999;
 inline constexpr std::size_t kMaxSteps = 1000;
 
 // Parses `text` as the file `path` and checks every value, every profile and waveshape it

@@ -25,9 +25,7 @@ std::string FileName(const std::string& path) {
 }
 
 std::string VerdictText(const StepPulse& r) {
-  if (r.Pretest) return "pre-test";
-  if (!r.Verdict.Judged) return "not judged";
-  return r.Verdict.Pass ? "PASS" : "FAIL " + r.Verdict.Failing;
+  return r.Pretest ? "pre-test" : r.Verdict.Text;
 }
 
 std::string Percent(const StepPulse& r, double v) {
@@ -106,7 +104,8 @@ void SummaryPages(const Program& p, ui::Printer& pr) {
   page.Text(kLeft, y + 0.005, "PROCEDURE REPORT - " + FileName(st.Proc.Path), 10);
   y += 0.05;
   const std::string verdict = OverallVerdict(p);
-  page.Text(kLeft, 0.84, verdict, verdict.size() > 12 ? 28 : 36, verdict == "PASS" ? kBlack : kRed);
+  page.Text(kLeft, 0.84, verdict, verdict.size() > 12 ? 28 : 36,
+            verdict == analysis::kPassText ? kBlack : kRed);
   double bottom = 0.8;
   int sheet = 1;
   pr.SetFontSize(9);
@@ -185,10 +184,10 @@ std::string OverallVerdict(const Program& p) {
   // PASS only when every full-level pulse was judged and passed.
   bool unjudged = false;
   for (const auto& r : st.Steps) {
-    if (r.Failed > 0) return "FAIL";
+    if (r.Failed > 0) return analysis::kFailText;
     unjudged |= r.NotJudged > 0;
   }
-  return unjudged ? "COMPLETED - NOT JUDGED" : "PASS";
+  return unjudged ? analysis::kCompletedNotJudgedText : analysis::kPassText;
 }
 
 std::vector<std::string> SummaryLines(const Program& p) {

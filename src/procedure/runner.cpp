@@ -406,7 +406,7 @@ std::string StatusText(const Program& p) {
   const StepResult& r = st.Steps[st.StepIndex];
   text += ", pulse " + std::to_string(r.Fired) + " of " + std::to_string(s.PulsesToFire);
   if (!r.Pulses.empty() && r.Pulses.back().Verdict.Judged)
-    text += r.Pulses.back().Verdict.Pass ? " - PASS" : " - FAIL " + r.Pulses.back().Verdict.Failing;
+    text += " - " + r.Pulses.back().Verdict.Text;
   return text;
 }
 

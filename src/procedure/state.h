@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/acceptance.h"
 #include "procedure/kept_page.h"
 #include "procedure/procedure_file.h"
 
@@ -19,7 +20,7 @@ enum class Ending { Running, Completed, Failed, Tripped, BoardError, Aborted, No
 struct PulseJudgement {
   bool Judged = false;
   bool Pass = true;
-  std::string Failing;  // the first failing measure
+  std::string Text = analysis::kNotJudgedText;  // "PASS", "FAIL PEAK" once judged
   double PeakPct = 0, WidthPct = 0, VelocityPct = 0, WorstBandPct = 0;
 };
 

@@ -23,7 +23,7 @@ ReferencePeaks Integrate(const Program& p, double levelG, KinematicsTrace* trace
     trace->Displacement[kWaveSamples - 1] = 0;
   }
   for (int i = 1; i < kWaveSamples - 1; ++i) {
-    const float accel = static_cast<float>(levelG * 0.0125 * p.wave.ReferencePulse[i]);
+    const float accel = ReferenceGSingle(p.wave, i, levelG);
     velocity = static_cast<float>(velocity + accel * 0.08 / step);
     displacement = static_cast<float>(displacement + velocity * 0.153 / step);
     if (std::fabs(accel) > peaks.A) peaks.A = std::fabs(accel);

@@ -5,6 +5,7 @@
 #include "daq/discovery.h"
 #include "display/plot.h"
 #include "display/status_panel.h"
+#include "profile/bounds.h"
 #include "profile/kinematics.h"
 #include "profile/legacy_file.h"
 #include "profile/menu.h"
@@ -22,19 +23,11 @@ namespace {
 constexpr const char* kPromptTitle = "Setup Shock Pulse";
 constexpr const char* kBoundsTitle = " Out Of Bounds";
 
-constexpr const char* kAmplitudeG = "Enter Shock Pulse Amplitude in G-peak";
 constexpr const char* kAmplitudeMetric = "Enter Shock Pulse Amplitude in M/Sec^2";
-constexpr const char* kAmplitudeBounds = " The Number must be between 0.5 and 200.";
-constexpr const char* kDurationPrompt = "Shock Pulse Duration In Msec.";
-constexpr const char* kDurationBounds = " The Number must be between 0.5 and 100.";
 constexpr const char* kFrequencyPrompt = "Shock Pulse Duration Entered In Hertz";
 constexpr const char* kFrequencyBounds = " The Number must be between 5 and 1000.";
-constexpr const char* kPrePrompt =
-    "Shock Pulse Pre-compensation Pulse In %; the default value is 16.7.";
-constexpr const char* kPostPrompt =
-    "Shock Pulse Post-compensation Pulse In %; the default value is 16.7.";
-constexpr const char* kCompBounds =
-    " The Number must be between 1 and 25; the default value is 16.7.";
+constexpr const SettingBounds& kAmplitude = BoundsOf(row::PulseAmplitude);
+constexpr const SettingBounds& kDuration = BoundsOf(row::PulseDuration);
 
 constexpr const char* kLongForTime =
     " Long duration pulses require Sampling Rates of 2.56 Khz or less; the rate has been "
@@ -57,15 +50,15 @@ struct ValueAnswer {
 };
 
 // Steps 1 to 3 of every value command: the prompt, and the bounds box for a number outside.
-ValueAnswer AskShockValue(Program& p, const std::string& prompt, const std::string& def, double low,
-                          double high, const char* boundsText) {
+ValueAnswer AskShockValue(Program& p, const std::string& prompt, const std::string& def,
+                          const SettingBounds& b) {
   ValueAnswer a;
   auto v = common::AskNumber(p.platform, prompt, kPromptTitle, def);
   if (!v) return a;
   a.Numeric = true;
   a.X = *v;
-  a.InBounds = low <= a.X && a.X <= high;
-  if (!a.InBounds) p.platform.MessageBox(boundsText, ui::Buttons::OK, ui::Icon::None, kBoundsTitle);
+  a.InBounds = b.Within(a.X);
+  if (!a.InBounds) p.platform.MessageBox(b.Refusal, ui::Buttons::OK, ui::Icon::None, kBoundsTitle);
   return a;
 }
 
@@ -76,9 +69,9 @@ void Inform(Program& p, bool condition, const char* text) {
 
 void ShockAmplitude(Program& p) {
   // Hybrid units hold the amplitude in G like English units, so they get the G prompt.
-  const char* prompt = p.Row(row::UnitSystem) == 1 ? kAmplitudeMetric : kAmplitudeG;
-  ValueAnswer a = AskShockValue(p, prompt, common::PromptDefaultText(p.Row(row::PulseAmplitude)),
-                                0.5, 200, kAmplitudeBounds);
+  const char* prompt = p.Row(row::UnitSystem) == 1 ? kAmplitudeMetric : kAmplitude.Prompt;
+  ValueAnswer a =
+      AskShockValue(p, prompt, common::PromptDefaultText(p.Row(row::PulseAmplitude)), kAmplitude);
   if (a.InBounds) {
     p.Row(row::PulseAmplitude) = static_cast<float>(a.X);
     p.win.Check(MenuId::mnuViewTest, true);
@@ -91,9 +84,8 @@ void ShockAmplitude(Program& p) {
 }
 
 void ShockDurationTime(Program& p) {
-  ValueAnswer a =
-      AskShockValue(p, kDurationPrompt, common::PromptDefaultText(p.Row(row::PulseDuration)), 0.5,
-                    100, kDurationBounds);
+  ValueAnswer a = AskShockValue(p, kDuration.Prompt,
+                                common::PromptDefaultText(p.Row(row::PulseDuration)), kDuration);
   if (!a.Numeric) return;
   const double x = a.X;
   Inform(p, x > 20, kLongForTime);
@@ -110,7 +102,10 @@ void ShockDurationFreq(Program& p) {
   // offers no default rather than an infinite one.
   const float d = p.Row(row::PulseDuration);
   std::string def = d != 0 ? common::PromptDefaultText(500.0f / d) : std::string();
-  ValueAnswer a = AskShockValue(p, kFrequencyPrompt, def, 5, 1000, kFrequencyBounds);
+  // The duration's bounds as frequencies (500 / 100 ms and 500 / 0.5 ms), for the same row.
+  constexpr SettingBounds hz{row::PulseDuration, 500 / kDuration.High, 500 / kDuration.Low,
+                             kFrequencyPrompt, kFrequencyBounds};
+  ValueAnswer a = AskShockValue(p, hz.Prompt, def, hz);
   if (!a.Numeric) return;
   const double f = a.X;
   Inform(p, f < 25, kLongForFrequency);
@@ -122,12 +117,12 @@ void ShockDurationFreq(Program& p) {
   SelectSampleRate(p);
 }
 
-void CompLevel(Program& p, const char* prompt, int rowIndex) {
-  ValueAnswer a = AskShockValue(
-      p, prompt, common::PromptDefaultText(p.wave.CompLevelInEffect * 100.0f), 1, 25, kCompBounds);
+void CompLevel(Program& p, const SettingBounds& b) {
+  ValueAnswer a =
+      AskShockValue(p, b.Prompt, common::PromptDefaultText(p.wave.CompLevelInEffect * 100.0f), b);
   if (!a.InBounds) return;
   // Stored whatever the mode; the synthesis uses it in manual mode only.
-  p.Row(rowIndex) = static_cast<float>(a.X);
+  p.Row(b.Row) = static_cast<float>(a.X);
   SynthesizePulse(p);
   RecomputeProfile(p);
 }
@@ -262,10 +257,10 @@ bool OnMenu(Program& p, MenuId id, int) {
       CompManual(p);
       return true;
     case MenuId::mnuShockCompLevelsPre:
-      CompLevel(p, kPrePrompt, row::PreCompPercent);
+      CompLevel(p, BoundsOf(row::PreCompPercent));
       return true;
     case MenuId::mnuShockCompLevelsPost:
-      CompLevel(p, kPostPrompt, row::PostCompPercent);
+      CompLevel(p, BoundsOf(row::PostCompPercent));
       return true;
     default:
       return false;

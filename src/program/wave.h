@@ -18,4 +18,27 @@ struct Wave {
   bool DriveSynthesized = false;
 };
 
+// The reference in G: sample i at the level `levelG` (80.0 = the full level), in double
+// precision. Every view, file and check reads it here.
+inline constexpr double kGPerReferenceUnit = 0.0125;
+inline double ReferenceG(const Wave& w, int i, double levelG) {
+  return levelG * kGPerReferenceUnit * w.ReferencePulse[i];
+}
+// The same held in single precision, as the plots, the kinematics and the acceptance hold
+// it; `negative` turns it over for the negative polarity.
+inline float ReferenceGSingle(const Wave& w, int i, double levelG, bool negative = false) {
+  const float v = static_cast<float>(ReferenceG(w, i, levelG));
+  return negative ? -v : v;
+}
+
+// The drive as the plots draw it, in G at `levelG`.
+inline double DriveG(const Wave& w, int i, double levelG) {
+  return 0.004 * (w.DriveCodes[i] - 128) * levelG;
+}
+// The drive as the test data file and the clipboard list it: a scale of its own, 0.01 x the
+// level per code.
+inline double DriveListed(const Wave& w, int i, double levelG) {
+  return (w.DriveCodes[i] - 128) * 0.01 * levelG;
+}
+
 }  // namespace profile
