@@ -26,7 +26,7 @@ namespace {
 struct Shape {
   float Code, PeakG, Ms, RateCode;
 };
-constexpr Shape kHalfSine{1, 0, 0, 0};  // the profile's own
+constexpr Shape kHalfSine{1, 15, 10, 3};  // the default profile's
 constexpr Shape kLongHalfSine{1, 25, 11, 0};
 constexpr Shape kTrapezoid{5, 10, 8, 0};
 constexpr Shape kSawtooth{2, 20, 6, 4};  // terminal peak at 10.24 kHz
@@ -125,11 +125,15 @@ TEST_F(WaveformFlow, ShapedPulsesPassFromTheFirstFullLevelPulseOnTheShaker) {
   }
 }
 
-TEST_F(WaveformFlow, TheFixturesTrapezoidPassesShapedAndTheSawtoothGivesUp) {
+TEST_F(WaveformFlow, OnTheFixtureShapedPulsesPassAndTheSawtoothGivesUp) {
   Begin("fixture", kTrapezoid, false);
   for (const auto& a : Fire(2, "fixture trapezoid unshaped")) EXPECT_FALSE(Passes(a));
-  Begin("fixture", kTrapezoid, true);
-  for (const auto& a : Fire(3, "fixture trapezoid shaped")) EXPECT_TRUE(Passes(a));
+  for (const Shape& s : {kTrapezoid, kHalfSine, kLongHalfSine}) {
+    Begin("fixture", s, true);
+    const auto pulses = Fire(3, "fixture shaped");
+    EXPECT_EQ(pulses.size(), 3u);
+    for (const auto& a : pulses) EXPECT_TRUE(Passes(a)) << s.Code << " " << a.WorstBandPct;
+  }
 
   Begin("fixture", kSawtooth, true);
   const auto pulses = Fire(20, "fixture sawtooth shaped");
