@@ -190,6 +190,7 @@ void PostOutcome(Program& p) {
   const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
   o.TripCode = full ? p.control.TripCode : 0;
   o.Accept = JudgedAcceptance(p);
+  job.ErrorPct = s.EventPulseErrorPct;
   s.Out->Post();
 }
 
@@ -227,6 +228,7 @@ void Attach(Program& p, const std::string& path) {
   p.history.Path = path;
   p.observer.BeforePulse = &Flush;
   p.observer.PulseAnalyzed = &PulseAnalyzed;
+  p.observer.PulseLearnt = &PulseLearnt;
   p.observer.StartedUp = &StartUp;
   p.observer.EventEnded = [](Program& q, bool closing) { AfterEvent(q, {closing}); };
   p.boxes.OnBox = [&p](const std::string& title, const std::string& text) {
@@ -271,7 +273,18 @@ void PulseAnalyzed(Program& p) {
   s.Out->Post();
   s.EventPulse = true;
   s.EventPulseKind = kind;
+  s.EventPulseErrorPct.reset();
+  s.ShapedBefore = p.shaping.ShapedPulses;
   ++s.PulseIndex;
+}
+
+void PulseLearnt(Program& p) {
+  auto& s = p.history;
+  const auto& f = p.shaping;
+  // A pulse the control let be (a transient capture, a skipped one) leaves the figures of
+  // the pulse before: only a count that moved belongs to this pulse.
+  if (s.EventPulse && f.LastShaped && f.ShapedPulses == s.ShapedBefore + 1)
+    s.EventPulseErrorPct = f.LastErrorPct;
 }
 
 void AfterEvent(Program& p, const EventEnd& end) {

@@ -23,6 +23,10 @@ void Attach(Program& p, const std::string& path);
 // anything else happens.
 void PulseAnalyzed(Program& p);
 
+// The waveform control learnt from the pulse just analysed: its error is kept for its row
+// (a trip after it may clear the control's figures before the event ends).
+void PulseLearnt(Program& p);
+
 struct EventEnd {
   bool Closing = false;  // the program is ending
 };

@@ -42,6 +42,8 @@ constexpr const char* kSteps[] = {
     // 2: the procedure and step a run belongs to.
     "ALTER TABLE runs ADD COLUMN procedure TEXT NOT NULL DEFAULT '';"
     "ALTER TABLE runs ADD COLUMN step TEXT NOT NULL DEFAULT '';",
+    // 3: the waveform control's error on each pulse, NULL where the drive was not shaped.
+    "ALTER TABLE pulses ADD COLUMN waveform_error_pct REAL;",
 };
 static_assert(std::size(kSteps) == kSchemaVersion);
 
@@ -59,6 +61,9 @@ class Stmt {
   Stmt& Bind(int i, int v) { return Bind(i, static_cast<int64_t>(v)); }
   Stmt& Bind(int i, double v) { return Check(sqlite3_bind_double(s_, i, v)); }
   Stmt& Bind(int i, float v) { return Bind(i, static_cast<double>(v)); }
+  Stmt& Bind(int i, const std::optional<double>& v) {
+    return v ? Bind(i, *v) : Check(sqlite3_bind_null(s_, i));
+  }
   Stmt& Bind(int i, const std::string& v) {
     return Check(sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT));
   }
@@ -319,7 +324,8 @@ int64_t Store::AddPulse(int64_t run, const PulseRecord& r) {
           "INSERT INTO pulses(run_id,time,kind,run_index,level_factor,test_level_g,"
           "drive_peak_counts,drive_gain,control_peak_g,sample_factor,adc_zero,channels,"
           "scales,counts,drive_codes,") +
-      kOutcomeColumns + ") VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
+      kOutcomeColumns +
+      ",waveform_error_pct) VALUES(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
   Transaction t(db_);
   Stmt s(db_, sql.c_str());
   s.Bind(1, run).Bind(2, r.Time).Bind(3, r.Kind).Bind(4, r.Index).Bind(5, r.LevelFactor);
@@ -329,20 +335,22 @@ int64_t Store::AddPulse(int64_t run, const PulseRecord& r) {
   s.Blob(14, r.Counts.data(), r.Counts.size() * sizeof(int16_t));
   s.Blob(15, r.DriveCodes.data(), sizeof(r.DriveCodes));
   BindOutcome(s, 16, r.Outcome);
+  s.Bind(29, r.WaveformErrorPct);
   s.Step();
   int64_t id = sqlite3_last_insert_rowid(db_);
   t.Commit();
   return id;
 }
 
-void Store::SetOutcome(int64_t pulse, const PulseOutcome& o) {
+void Store::SetOutcome(int64_t pulse, const PulseOutcome& o, std::optional<double> errorPct) {
   Transaction t(db_);
   Stmt s(db_,
          "UPDATE pulses SET peak_a=?,peak_v=?,peak_d=?,ref_peak_a=?,ref_peak_v=?,ref_peak_d=?,"
          "trip_code=?,accept_peak_pct=?,accept_width_pct=?,accept_velocity_pct=?,"
-         "accept_worst_band_pct=?,accept_samples_outside=?,verdict=? WHERE id=?");
+         "accept_worst_band_pct=?,accept_samples_outside=?,verdict=?,waveform_error_pct=? "
+         "WHERE id=?");
   BindOutcome(s, 1, o);
-  s.Bind(14, pulse).Step();
+  s.Bind(14, errorPct).Bind(15, pulse).Step();
   t.Commit();
 }
 
@@ -363,6 +371,11 @@ std::string RunSelect(int version) {
              "coalesce(ended_by,''),") +
          (version >= 2 ? "procedure,step" : "'',''") +
          ",(SELECT count(*) FROM pulses WHERE run_id=runs.id) FROM runs";
+}
+
+// Older versions have no waveform error: their pulses read as not shaped.
+const char* ErrorColumn(int version) {
+  return version >= 3 ? "waveform_error_pct" : "NULL";
 }
 
 RunRow RunOf(const Stmt& s) {
@@ -402,9 +415,12 @@ std::optional<RunRow> Store::Run(int64_t id) {
 
 std::vector<PulseRow> Store::Pulses(int64_t run) {
   if (version_ == 0) return {};
-  Stmt s(db_,
-         "SELECT id,run_id,run_index,time,kind,coalesce(verdict,''),level_factor*test_level_g,"
-         "control_peak_g,drive_peak_counts FROM pulses WHERE run_id=? ORDER BY id");
+  const std::string sql =
+      std::string(
+          "SELECT id,run_id,run_index,time,kind,coalesce(verdict,''),level_factor*test_level_g,"
+          "control_peak_g,drive_peak_counts,") +
+      ErrorColumn(version_) + " FROM pulses WHERE run_id=? ORDER BY id";
+  Stmt s(db_, sql.c_str());
   s.Bind(1, run);
   std::vector<PulseRow> rows;
   while (s.Step()) {
@@ -418,6 +434,7 @@ std::vector<PulseRow> Store::Pulses(int64_t run) {
     r.LevelG = static_cast<float>(s.Real(6));
     r.ControlPeakG = static_cast<float>(s.Real(7));
     r.DrivePeakCounts = static_cast<int>(s.Int(8));
+    if (!s.Null(9)) r.WaveformErrorPct = s.Real(9);
     rows.push_back(r);
   }
   return rows;
@@ -439,7 +456,7 @@ std::optional<PulseRecord> Store::Pulse(int64_t id, int64_t* run) {
           "SELECT run_id,time,kind,run_index,level_factor,test_level_g,"
           "drive_peak_counts,drive_gain,control_peak_g,sample_factor,adc_zero,channels,"
           "scales,counts,drive_codes,") +
-      kOutcomeColumns + " FROM pulses WHERE id=?";
+      kOutcomeColumns + "," + ErrorColumn(version_) + " FROM pulses WHERE id=?";
   Stmt s(db_, sql.c_str());
   s.Bind(1, id);
   if (!s.Step()) return std::nullopt;
@@ -485,6 +502,7 @@ std::optional<PulseRecord> Store::Pulse(int64_t id, int64_t* run) {
     }
     r.Outcome = o;
   }
+  if (!s.Null(28)) r.WaveformErrorPct = s.Real(28);
   return r;
 }
 

@@ -62,7 +62,7 @@ void Writer::Work() {
             pulse_ = store_->AddPulse(run_, job.Record);
             break;
           case Job::Outcome:
-            if (pulse_ != 0) store_->SetOutcome(pulse_, job.Result);
+            if (pulse_ != 0) store_->SetOutcome(pulse_, job.Result, job.ErrorPct);
             break;
           case Job::Event:
             if (run_ != 0) store_->AddEvent(run_, job.Time, job.Text1, job.Text2, job.Text3);

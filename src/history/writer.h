@@ -21,6 +21,7 @@ struct Job {
   RunStart Run;
   PulseRecord Record;
   PulseOutcome Result;
+  std::optional<double> ErrorPct;  // with the outcome: the pulse's waveform error
   std::string Time, Text1, Text2, Text3;
 };
 
