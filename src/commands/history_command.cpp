@@ -52,7 +52,8 @@ void PulsesCsv(Store& db, int64_t run, std::ostream& out) {
   out << "\"Pulse\",\"Time UTC\",\"Kind\",\"Level G\",\"Drive counts\",\"Control peak G\","
          "\"Verdict\",\"Index\",\"Level factor\",\"Test level G\",\"Drive gain\",\"Peak A\","
          "\"Peak V\",\"Peak D\",\"Ref peak A\",\"Ref peak V\",\"Ref peak D\",\"Trip code\","
-         "\"Peak %\",\"Width %\",\"Velocity change %\",\"Worst band %\",\"Samples outside\"\n";
+         "\"Peak %\",\"Width %\",\"Velocity change %\",\"Worst band %\",\"Samples outside\","
+         "\"Waveform error %\"\n";
   for (const auto& row : db.Pulses(run)) {
     const auto r = db.Pulse(row.Id);
     if (!r) continue;
@@ -74,7 +75,8 @@ void PulsesCsv(Store& db, int64_t run, std::ostream& out) {
     } else {
       out << ",,,,,,,,,,,,";
     }
-    out << '\n';
+    // Added last, so that the columns before it keep their places.
+    out << ',' << (r->WaveformErrorPct ? N(*r->WaveformErrorPct) : std::string()) << '\n';
   }
 }
 

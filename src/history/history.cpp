@@ -16,6 +16,7 @@
 #include "display/plot.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
+#include "shaping/drive_codes.h"
 
 namespace history {
 
@@ -375,8 +376,11 @@ void Flush(Program& p) {
 std::string PulseCsv(const PulseRecord& r, const char* eol) {
   std::string out = "\"Time ms\"";
   for (int c = 1; c <= kMaxChannels; ++c) out += ",\"Channel " + std::to_string(c) + " G\"";
-  out += ",\"Drive G\"";
+  out += ",\"Drive G\",\"Drive V\"";
   out += eol;
+  // The drive as it was played: its codes at its drive level.
+  std::array<float, kRecordScans> volts{};
+  shaping::VoltsOfCodes(r.DriveCodes, r.DrivePeakCounts, volts);
   const double m = r.SampleFactor >= 1 && r.SampleFactor <= 8 ? r.SampleFactor : 1;
   for (int i = 0; i < kRecordScans; ++i) {
     out += Number(i * 1000.0 / (1280.0 * m));
@@ -391,6 +395,7 @@ std::string PulseCsv(const PulseRecord& r, const char* eol) {
       out += Number(usable ? counts / static_cast<double>(scale) : 0.0);
     }
     out += ',' + Number((r.DriveCodes[i] - 128) * 0.01 * r.TestLevelG);
+    out += ',' + Number(volts[i]);
     out += eol;
   }
   return out;

@@ -54,7 +54,7 @@ void OpenHistoryWindow(Program& p);
 // one box when it cannot.
 bool ShowPulse(Program& p, int64_t pulse);
 // The samples of a pulse as CSV: time in ms, channels 1 to 16 in G (an inactive channel's
-// field empty), the drive in G; each line ended by `eol`.
+// field empty), the drive in G, then the drive played in volts; each line ended by `eol`.
 std::string PulseCsv(const PulseRecord& r, const char* eol);
 
 // UTC now as ISO 8601 with milliseconds.
