@@ -94,13 +94,12 @@ bool Ensure(Program& p) {
 }
 
 void PostEvent(Program& p, const EventRow& e) {
-  Job& job = p.history.Out->Next();
-  job.What = Job::Event;
-  job.Time = e.Time;
-  job.Text1 = e.Kind;
-  job.Text2 = e.Title;
-  job.Text3 = e.Text;
-  p.history.Out->Post();
+  auto job = p.history.Out->Next();
+  job->What = Job::Event;
+  job->Time = e.Time;
+  job->Text1 = e.Kind;
+  job->Text2 = e.Title;
+  job->Text3 = e.Text;
 }
 
 // Date and time as the boxes and the window show them: "2026-12-09 11:40:35 UTC".
@@ -112,22 +111,23 @@ std::string ShownUtc(const std::string& iso) {
 
 void OpenRun(Program& p, int kind) {
   auto& s = p.history;
-  Job& job = s.Out->Next();
-  job.What = Job::BeginRun;
-  RunStart& r = job.Run;
-  r.Started = NowUtc();
-  r.Kind = RunKindName(kind);
-  std::error_code ec;
-  r.Folder = std::filesystem::current_path(ec).string();
-  r.ProfileFile = p.profile.ProfileFileName;
-  auto record = p.profile.Record;
-  record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
-  r.Profile = profile::ProfileText(record);
-  r.ControlMode = ControlModeName(p.Row(row::ControlMode));
-  r.Demo = p.daq.DemoMode == 1.0f;
-  r.Procedure = s.Procedure;
-  r.Step = s.Step;
-  s.Out->Post();
+  {
+    auto job = s.Out->Next();
+    job->What = Job::BeginRun;
+    RunStart& r = job->Run;
+    r.Started = NowUtc();
+    r.Kind = RunKindName(kind);
+    std::error_code ec;
+    r.Folder = std::filesystem::current_path(ec).string();
+    r.ProfileFile = p.profile.ProfileFileName;
+    auto record = p.profile.Record;
+    record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
+    r.Profile = profile::ProfileText(record);
+    r.ControlMode = ControlModeName(p.Row(row::ControlMode));
+    r.Demo = p.daq.DemoMode == 1.0f;
+    r.Procedure = s.Procedure;
+    r.Step = s.Step;
+  }  // posted before the held box
   s.RunOpen = true;
   s.RunKind = kind;
   s.RunProcedure = s.Procedure;
@@ -179,9 +179,9 @@ std::string Number(double v) {
 void PostOutcome(Program& p) {
   auto& s = p.history;
   if (!s.EventPulse || s.EventPulseKind == "equalisation") return;
-  Job& job = s.Out->Next();
-  job.What = Job::Outcome;
-  PulseOutcome& o = job.Result;
+  auto job = s.Out->Next();
+  job->What = Job::Outcome;
+  PulseOutcome& o = job->Result;
   o.PeakA = p.plot.ResponsePeakA;
   o.PeakV = p.plot.ResponsePeakV;
   o.PeakD = p.plot.ResponsePeakD;
@@ -191,8 +191,7 @@ void PostOutcome(Program& p) {
   const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
   o.TripCode = full ? p.control.TripCode : 0;
   o.Accept = JudgedAcceptance(p);
-  job.ErrorPct = s.EventPulseErrorPct;
-  s.Out->Post();
+  job->ErrorPct = s.EventPulseErrorPct;
 }
 
 // The open run belongs to another step than the one now named, or (`state` not idle) to
@@ -211,11 +210,12 @@ std::string StepEndReason(const Program& p) {
 }
 
 void EndRun(Program& p, const std::string& why) {
-  Job& job = p.history.Out->Next();
-  job.What = Job::EndRun;
-  job.Time = NowUtc();
-  job.Text1 = why;
-  p.history.Out->Post();
+  {
+    auto job = p.history.Out->Next();
+    job->What = Job::EndRun;
+    job->Time = NowUtc();
+    job->Text1 = why;
+  }
   p.history.RunOpen = false;
 }
 
@@ -268,10 +268,11 @@ void PulseAnalyzed(Program& p) {
   if (RunIsStale(p, state)) EndRun(p, StepEndReason(p));
   s.EventPulse = false;
   if (!s.RunOpen) OpenRun(p, static_cast<int>(state == Run::Idle ? Run::PreTest : state));
-  Job& job = s.Out->Next();
-  job.What = Job::Pulse;
-  Capture(p, kind, s.PulseIndex + 1, job.Record);
-  s.Out->Post();
+  {
+    auto job = s.Out->Next();
+    job->What = Job::Pulse;
+    Capture(p, kind, s.PulseIndex + 1, job->Record);
+  }
   s.EventPulse = true;
   s.EventPulseKind = kind;
   s.EventPulseErrorPct.reset();
