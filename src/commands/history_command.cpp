@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "app/work_folder.h"
 #include "history/history.h"
 #include "history/store.h"
+#include "shaping/drive_codes.h"
 
 namespace history {
 
@@ -137,7 +139,10 @@ int RunHistoryCommand(const Query& q, std::ostream& out, std::ostream& err) {
       if (q.Pulse) {
         const auto r = db.Pulse(*q.Pulse);
         if (!r) return Fail(err, path + ": no pulse " + std::to_string(*q.Pulse));
-        text << PulseCsv(*r, "\n");
+        // Added last: the drive as it was played, its codes at its drive level.
+        std::array<float, kRecordScans> volts{};
+        shaping::VoltsOfCodes(r->DriveCodes, r->DrivePeakCounts, volts);
+        text << PulseCsv(*r, "\n", volts);
       } else if (q.Run) {
         if (!db.Run(*q.Run)) return Fail(err, path + ": no run " + std::to_string(*q.Run));
         PulsesCsv(db, *q.Run, text);

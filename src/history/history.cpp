@@ -2,21 +2,13 @@
 
 #include <charconv>
 #include <chrono>
-#include <cmath>
 #include <ctime>
 #include <filesystem>
 
 #include "analysis/acceptance.h"
-#include "common/error_box.h"
-#include "common/file_name.h"
-#include "common/number_text.h"
-#include "common/text_file.h"
 #include "control/stop.h"
-#include "display/inputs.h"
-#include "display/plot.h"
+#include "daq/samples.h"
 #include "profile/profile_file.h"
-#include "profile/recompute.h"
-#include "shaping/drive_codes.h"
 
 namespace history {
 
@@ -157,14 +149,14 @@ void Capture(const Program& p, const char* kind, int index, PulseRecord& r) {
   r.SampleFactor = p.wave.SampleFactor;
   r.AdcZero = p.daq.AdcZero;
   r.Channels = ActiveChannels(p);
-  for (int c = 1; c <= kMaxChannels; ++c) r.Scale[c] = display::ChannelScale(p, c);
+  for (int c = 1; c <= kMaxChannels; ++c) r.Scale[c] = daq::ChannelScale(p, c);
   r.Counts.resize(static_cast<size_t>(r.Channels) * kRecordScans);
   const long n = p.daq.ScanStride;
   for (int c = 1; c <= r.Channels; ++c) {
     const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
     const int k = (c - 1) % 8;
     for (int i = 0; i < kRecordScans; ++i)
-      r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i] = display::ScanSample(b, i * n + k);
+      r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i] = daq::ScanSample(b, i * n + k);
   }
   for (int i = 0; i < kRecordScans; ++i) r.DriveCodes[i] = p.wave.DriveCodes[i];
 }
@@ -374,29 +366,26 @@ void Flush(Program& p) {
   if (p.history.Out) p.history.Out->Flush();
 }
 
-std::string PulseCsv(const PulseRecord& r, const char* eol) {
+std::string PulseCsv(const PulseRecord& r, const char* eol, std::span<const float> driveVolts) {
   std::string out = "\"Time ms\"";
   for (int c = 1; c <= kMaxChannels; ++c) out += ",\"Channel " + std::to_string(c) + " G\"";
-  out += ",\"Drive G\",\"Drive V\"";
+  out += ",\"Drive G\"";
+  const bool volts = driveVolts.size() == kRecordScans;
+  if (volts) out += ",\"Drive V\"";
   out += eol;
-  // The drive as it was played: its codes at its drive level.
-  std::array<float, kRecordScans> volts{};
-  shaping::VoltsOfCodes(r.DriveCodes, r.DrivePeakCounts, volts);
   const double m = r.SampleFactor >= 1 && r.SampleFactor <= 8 ? r.SampleFactor : 1;
   for (int i = 0; i < kRecordScans; ++i) {
     out += Number(i * 1000.0 / (1280.0 * m));
     for (int c = 1; c <= kMaxChannels; ++c) {
       out += ',';
       if (c > r.Channels) continue;
-      const float scale = r.Scale[c];
       // As on the plot: a channel without a usable calibration reads as zero.
-      const int counts =
-          static_cast<int>(r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i]) - r.AdcZero;
-      const bool usable = std::isfinite(scale) && scale != 0;
-      out += Number(usable ? counts / static_cast<double>(scale) : 0.0);
+      const int32_t counts =
+          int32_t{r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i]} - r.AdcZero;
+      out += Number(daq::CountsToG(counts, r.Scale[c]));
     }
     out += ',' + Number((r.DriveCodes[i] - 128) * 0.01 * r.TestLevelG);
-    out += ',' + Number(volts[i]);
+    if (volts) out += ',' + Number(driveVolts[i]);
     out += eol;
   }
   return out;
