@@ -22,29 +22,29 @@ constexpr int kBusyTimeoutMs = 500;
 // transaction.
 constexpr const char* kSteps[] = {
     // 1: runs, pulses with their raw record, events.
-    "CREATE TABLE schema_version(version INTEGER NOT NULL);"
-    "INSERT INTO schema_version VALUES(0);"
-    "CREATE TABLE runs("
-    " id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, kind TEXT NOT NULL,"
-    " folder TEXT NOT NULL, profile_file TEXT NOT NULL, profile TEXT NOT NULL,"
-    " control_mode TEXT NOT NULL, board TEXT NOT NULL, ended_by TEXT);"
-    "CREATE TABLE pulses("
-    " id INTEGER PRIMARY KEY, run_id INTEGER NOT NULL REFERENCES runs(id),"
-    " time TEXT NOT NULL, kind TEXT NOT NULL, run_index INTEGER NOT NULL,"
-    " level_factor REAL, test_level_g REAL, drive_peak_counts INTEGER, drive_gain REAL,"
-    " control_peak_g REAL, peak_a REAL, peak_v REAL, peak_d REAL,"
-    " ref_peak_a REAL, ref_peak_v REAL, ref_peak_d REAL, trip_code INTEGER,"
-    " accept_peak_pct REAL, accept_width_pct REAL, accept_velocity_pct REAL,"
-    " accept_worst_band_pct REAL, accept_samples_outside INTEGER, verdict TEXT,"
-    " sample_factor INTEGER NOT NULL, adc_zero INTEGER NOT NULL, channels INTEGER NOT NULL,"
-    " scales BLOB NOT NULL, counts BLOB NOT NULL, drive_codes BLOB NOT NULL);"
-    "CREATE INDEX pulses_run ON pulses(run_id);"
-    "CREATE TABLE events("
-    " id INTEGER PRIMARY KEY, run_id INTEGER NOT NULL REFERENCES runs(id),"
-    " time TEXT NOT NULL, kind TEXT NOT NULL, title TEXT NOT NULL, text TEXT NOT NULL);",
+    ("CREATE TABLE schema_version(version INTEGER NOT NULL);"
+     "INSERT INTO schema_version VALUES(0);"
+     "CREATE TABLE runs("
+     " id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, kind TEXT NOT NULL,"
+     " folder TEXT NOT NULL, profile_file TEXT NOT NULL, profile TEXT NOT NULL,"
+     " control_mode TEXT NOT NULL, board TEXT NOT NULL, ended_by TEXT);"
+     "CREATE TABLE pulses("
+     " id INTEGER PRIMARY KEY, run_id INTEGER NOT NULL REFERENCES runs(id),"
+     " time TEXT NOT NULL, kind TEXT NOT NULL, run_index INTEGER NOT NULL,"
+     " level_factor REAL, test_level_g REAL, drive_peak_counts INTEGER, drive_gain REAL,"
+     " control_peak_g REAL, peak_a REAL, peak_v REAL, peak_d REAL,"
+     " ref_peak_a REAL, ref_peak_v REAL, ref_peak_d REAL, trip_code INTEGER,"
+     " accept_peak_pct REAL, accept_width_pct REAL, accept_velocity_pct REAL,"
+     " accept_worst_band_pct REAL, accept_samples_outside INTEGER, verdict TEXT,"
+     " sample_factor INTEGER NOT NULL, adc_zero INTEGER NOT NULL, channels INTEGER NOT NULL,"
+     " scales BLOB NOT NULL, counts BLOB NOT NULL, drive_codes BLOB NOT NULL);"
+     "CREATE INDEX pulses_run ON pulses(run_id);"
+     "CREATE TABLE events("
+     " id INTEGER PRIMARY KEY, run_id INTEGER NOT NULL REFERENCES runs(id),"
+     " time TEXT NOT NULL, kind TEXT NOT NULL, title TEXT NOT NULL, text TEXT NOT NULL);"),
     // 2: the procedure and step a run belongs to.
-    "ALTER TABLE runs ADD COLUMN procedure TEXT NOT NULL DEFAULT '';"
-    "ALTER TABLE runs ADD COLUMN step TEXT NOT NULL DEFAULT '';",
+    ("ALTER TABLE runs ADD COLUMN procedure TEXT NOT NULL DEFAULT '';"
+     "ALTER TABLE runs ADD COLUMN step TEXT NOT NULL DEFAULT '';"),
     // 3: the waveform control's error on each pulse, NULL where the drive was not shaped.
     "ALTER TABLE pulses ADD COLUMN waveform_error_pct REAL;",
 };
