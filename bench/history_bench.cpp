@@ -66,16 +66,16 @@ void BM_HistoryPulseHandOver(benchmark::State& state) {
   std::filesystem::create_directories(dir);
   {
     history::Writer w(std::make_unique<history::Store>((dir / "h.sqlite").string()));
-    w.Next().What = history::Job::BeginRun;
-    w.Post();
+    w.Next()->What = history::Job::BeginRun;
     const auto r = Record();
     for (auto _ : state) {
       w.Flush();
       const auto t0 = std::chrono::steady_clock::now();
-      auto& job = w.Next();
-      job.What = history::Job::Pulse;
-      job.Record = r;
-      w.Post();
+      {
+        auto job = w.Next();
+        job->What = history::Job::Pulse;
+        job->Record = r;
+      }
       state.SetIterationTime(
           std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }

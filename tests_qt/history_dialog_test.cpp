@@ -36,18 +36,18 @@ constexpr int kPulses = 6;  // committed before the dialogs and again after the 
 
 void Commit(Program& prog, int pulses) {
   auto& out = *prog.history.Out;
-  history::Job& run = out.Next();
-  run.What = history::Job::BeginRun;
-  run.Run.Kind = "Start";
-  out.Post();
+  {
+    auto run = out.Next();
+    run->What = history::Job::BeginRun;
+    run->Run.Kind = "Start";
+  }
   for (int i = 0; i < pulses; ++i) {
-    history::Job& j = out.Next();
-    j.What = history::Job::Pulse;
-    j.Record.Kind = "full level";
-    j.Record.Index = i + 1;
-    j.Record.Channels = 1;
-    j.Record.Counts.assign(history::kRecordScans, static_cast<int16_t>(i));
-    out.Post();
+    auto j = out.Next();
+    j->What = history::Job::Pulse;
+    j->Record.Kind = "full level";
+    j->Record.Index = i + 1;
+    j->Record.Channels = 1;
+    j->Record.Counts.assign(history::kRecordScans, static_cast<int16_t>(i));
   }
   out.Flush();
   if (auto why = out.Failure()) std::cerr << *why << '\n';

@@ -83,11 +83,13 @@ constexpr OptionDoc kOptions[] = {
      "Pulses, "
      "Ended by, Control mode, Board, Folder, Procedure, Step) and exit; with RUN_ID, that run's "
      "pulses (Pulse, Time UTC, Kind, Level G, Drive counts, Control peak G, Verdict, then the "
-     "level, gain, measured and reference peaks, trip code and acceptance measures).",
+     "level, gain, measured and reference peaks, trip code and acceptance measures, and last "
+     "Waveform error %, empty where the drive was not shaped).",
      true},
     {Opt::Pulse, "--pulse", nullptr, "PULSE_ID",
      "Print one pulse of the test history as CSV and exit: Time ms, Channel 1 G to Channel 16 "
-     "G (an inactive channel's field empty) and Drive G, one line per scan."},
+     "G (an inactive channel's field empty), Drive G and last Drive V (the drive played, in "
+     "volts), one line per scan."},
     {Opt::Db, "--db", nullptr, "FILE",
      "With --history or --pulse: the test history file to read instead of the program's."},
     {Opt::Help, "--help", "-h", nullptr, "Print this help and exit."},
@@ -129,8 +131,9 @@ constexpr const char* kHistory =
     "Every Equalize, Pre-test and Start is kept in the test history, an SQLite file: a run row "
     "(start and end in UTC, folder, profile file and the whole profile record, control mode, "
     "demo or board, how it ended), a pulse row for every pulse (kind, index, level, drive, "
-    "gain, peaks, trip code, acceptance, and the raw counts of every active channel with the "
-    "zero count and scales) and an event row for every message box of a run. Each pulse is "
+    "gain, peaks, trip code, acceptance, the waveform control's error on a shaped pulse, the "
+    "drive codes played and the raw counts of every active channel with the zero count and "
+    "scales) and an event row for every message box of a run. Each pulse is "
     "committed before the next one fires; a run a killed program left open is told at the next "
     "start and ended as interrupted. File, Test History... lists the runs and pulses, "
     "shows a pulse in the plot and exports it. --history and --pulse only read: they change "

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <charconv>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "app/work_folder.h"
 #include "history/history.h"
 #include "history/store.h"
+#include "shaping/drive_codes.h"
 
 namespace history {
 
@@ -52,7 +54,8 @@ void PulsesCsv(Store& db, int64_t run, std::ostream& out) {
   out << "\"Pulse\",\"Time UTC\",\"Kind\",\"Level G\",\"Drive counts\",\"Control peak G\","
          "\"Verdict\",\"Index\",\"Level factor\",\"Test level G\",\"Drive gain\",\"Peak A\","
          "\"Peak V\",\"Peak D\",\"Ref peak A\",\"Ref peak V\",\"Ref peak D\",\"Trip code\","
-         "\"Peak %\",\"Width %\",\"Velocity change %\",\"Worst band %\",\"Samples outside\"\n";
+         "\"Peak %\",\"Width %\",\"Velocity change %\",\"Worst band %\",\"Samples outside\","
+         "\"Waveform error %\"\n";
   for (const auto& row : db.Pulses(run)) {
     const auto r = db.Pulse(row.Id);
     if (!r) continue;
@@ -74,7 +77,8 @@ void PulsesCsv(Store& db, int64_t run, std::ostream& out) {
     } else {
       out << ",,,,,,,,,,,,";
     }
-    out << '\n';
+    // Added last, so that the columns before it keep their places.
+    out << ',' << (r->WaveformErrorPct ? N(*r->WaveformErrorPct) : std::string()) << '\n';
   }
 }
 
@@ -135,7 +139,10 @@ int RunHistoryCommand(const Query& q, std::ostream& out, std::ostream& err) {
       if (q.Pulse) {
         const auto r = db.Pulse(*q.Pulse);
         if (!r) return Fail(err, path + ": no pulse " + std::to_string(*q.Pulse));
-        text << PulseCsv(*r, "\n");
+        // Added last: the drive as it was played, its codes at its drive level.
+        std::array<float, kRecordScans> volts{};
+        shaping::VoltsOfCodes(r->DriveCodes, r->DrivePeakCounts, volts);
+        text << PulseCsv(*r, "\n", volts);
       } else if (q.Run) {
         if (!db.Run(*q.Run)) return Fail(err, path + ": no run " + std::to_string(*q.Run));
         PulsesCsv(db, *q.Run, text);

@@ -27,7 +27,9 @@ bool CapturePulse(Program& p) {
   if (p.control.PulseFailed) return false;
   ++p.control.Captures;
   // A give-up stops the run: nothing more is made of the pulse.
-  return LearnFromPulse(p);
+  const bool goesOn = LearnFromPulse(p);
+  Tell(p.observer.PulseLearnt, p);
+  return goesOn;
 }
 
 namespace {

@@ -2,20 +2,13 @@
 
 #include <charconv>
 #include <chrono>
-#include <cmath>
 #include <ctime>
 #include <filesystem>
 
 #include "analysis/acceptance.h"
-#include "common/error_box.h"
-#include "common/file_name.h"
-#include "common/number_text.h"
-#include "common/text_file.h"
 #include "control/stop.h"
-#include "display/inputs.h"
-#include "display/plot.h"
+#include "daq/samples.h"
 #include "profile/profile_file.h"
-#include "profile/recompute.h"
 
 namespace history {
 
@@ -93,13 +86,12 @@ bool Ensure(Program& p) {
 }
 
 void PostEvent(Program& p, const EventRow& e) {
-  Job& job = p.history.Out->Next();
-  job.What = Job::Event;
-  job.Time = e.Time;
-  job.Text1 = e.Kind;
-  job.Text2 = e.Title;
-  job.Text3 = e.Text;
-  p.history.Out->Post();
+  auto job = p.history.Out->Next();
+  job->What = Job::Event;
+  job->Time = e.Time;
+  job->Text1 = e.Kind;
+  job->Text2 = e.Title;
+  job->Text3 = e.Text;
 }
 
 // Date and time as the boxes and the window show them: "2026-12-09 11:40:35 UTC".
@@ -111,22 +103,23 @@ std::string ShownUtc(const std::string& iso) {
 
 void OpenRun(Program& p, int kind) {
   auto& s = p.history;
-  Job& job = s.Out->Next();
-  job.What = Job::BeginRun;
-  RunStart& r = job.Run;
-  r.Started = NowUtc();
-  r.Kind = RunKindName(kind);
-  std::error_code ec;
-  r.Folder = std::filesystem::current_path(ec).string();
-  r.ProfileFile = p.profile.ProfileFileName;
-  auto record = p.profile.Record;
-  record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
-  r.Profile = profile::ProfileText(record);
-  r.ControlMode = ControlModeName(p.Row(row::ControlMode));
-  r.Demo = p.daq.DemoMode == 1.0f;
-  r.Procedure = s.Procedure;
-  r.Step = s.Step;
-  s.Out->Post();
+  {
+    auto job = s.Out->Next();
+    job->What = Job::BeginRun;
+    RunStart& r = job->Run;
+    r.Started = NowUtc();
+    r.Kind = RunKindName(kind);
+    std::error_code ec;
+    r.Folder = std::filesystem::current_path(ec).string();
+    r.ProfileFile = p.profile.ProfileFileName;
+    auto record = p.profile.Record;
+    record.TestTitle = p.win.Lbl(ui::LabelId::lblTestTitle).Caption;
+    r.Profile = profile::ProfileText(record);
+    r.ControlMode = ControlModeName(p.Row(row::ControlMode));
+    r.Demo = p.daq.DemoMode == 1.0f;
+    r.Procedure = s.Procedure;
+    r.Step = s.Step;
+  }  // posted before the held box
   s.RunOpen = true;
   s.RunKind = kind;
   s.RunProcedure = s.Procedure;
@@ -156,14 +149,14 @@ void Capture(const Program& p, const char* kind, int index, PulseRecord& r) {
   r.SampleFactor = p.wave.SampleFactor;
   r.AdcZero = p.daq.AdcZero;
   r.Channels = ActiveChannels(p);
-  for (int c = 1; c <= kMaxChannels; ++c) r.Scale[c] = display::ChannelScale(p, c);
+  for (int c = 1; c <= kMaxChannels; ++c) r.Scale[c] = daq::ChannelScale(p, c);
   r.Counts.resize(static_cast<size_t>(r.Channels) * kRecordScans);
   const long n = p.daq.ScanStride;
   for (int c = 1; c <= r.Channels; ++c) {
     const auto& b = c <= 8 ? p.daq.ScanBuffer : p.daq.SlaveScanBuffer;
     const int k = (c - 1) % 8;
     for (int i = 0; i < kRecordScans; ++i)
-      r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i] = display::ScanSample(b, i * n + k);
+      r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i] = daq::ScanSample(b, i * n + k);
   }
   for (int i = 0; i < kRecordScans; ++i) r.DriveCodes[i] = p.wave.DriveCodes[i];
 }
@@ -178,9 +171,9 @@ std::string Number(double v) {
 void PostOutcome(Program& p) {
   auto& s = p.history;
   if (!s.EventPulse || s.EventPulseKind == "equalisation") return;
-  Job& job = s.Out->Next();
-  job.What = Job::Outcome;
-  PulseOutcome& o = job.Result;
+  auto job = s.Out->Next();
+  job->What = Job::Outcome;
+  PulseOutcome& o = job->Result;
   o.PeakA = p.plot.ResponsePeakA;
   o.PeakV = p.plot.ResponsePeakV;
   o.PeakD = p.plot.ResponsePeakD;
@@ -190,7 +183,7 @@ void PostOutcome(Program& p) {
   const bool full = s.EventPulseKind == "full level" || s.EventPulseKind == "transient";
   o.TripCode = full ? p.control.TripCode : 0;
   o.Accept = JudgedAcceptance(p);
-  s.Out->Post();
+  job->ErrorPct = s.EventPulseErrorPct;
 }
 
 // The open run belongs to another step than the one now named, or (`state` not idle) to
@@ -209,11 +202,12 @@ std::string StepEndReason(const Program& p) {
 }
 
 void EndRun(Program& p, const std::string& why) {
-  Job& job = p.history.Out->Next();
-  job.What = Job::EndRun;
-  job.Time = NowUtc();
-  job.Text1 = why;
-  p.history.Out->Post();
+  {
+    auto job = p.history.Out->Next();
+    job->What = Job::EndRun;
+    job->Time = NowUtc();
+    job->Text1 = why;
+  }
   p.history.RunOpen = false;
 }
 
@@ -227,6 +221,7 @@ void Attach(Program& p, const std::string& path) {
   p.history.Path = path;
   p.observer.BeforePulse = &Flush;
   p.observer.PulseAnalyzed = &PulseAnalyzed;
+  p.observer.PulseLearnt = &PulseLearnt;
   p.observer.StartedUp = &StartUp;
   p.observer.EventEnded = [](Program& q, bool closing) { AfterEvent(q, {closing}); };
   p.boxes.OnBox = [&p](const std::string& title, const std::string& text) {
@@ -265,13 +260,25 @@ void PulseAnalyzed(Program& p) {
   if (RunIsStale(p, state)) EndRun(p, StepEndReason(p));
   s.EventPulse = false;
   if (!s.RunOpen) OpenRun(p, static_cast<int>(state == Run::Idle ? Run::PreTest : state));
-  Job& job = s.Out->Next();
-  job.What = Job::Pulse;
-  Capture(p, kind, s.PulseIndex + 1, job.Record);
-  s.Out->Post();
+  {
+    auto job = s.Out->Next();
+    job->What = Job::Pulse;
+    Capture(p, kind, s.PulseIndex + 1, job->Record);
+  }
   s.EventPulse = true;
   s.EventPulseKind = kind;
+  s.EventPulseErrorPct.reset();
+  s.ShapedBefore = p.shaping.ShapedPulses;
   ++s.PulseIndex;
+}
+
+void PulseLearnt(Program& p) {
+  auto& s = p.history;
+  const auto& f = p.shaping;
+  // A pulse the control let be (a transient capture, a skipped one) leaves the figures of
+  // the pulse before: only a count that moved belongs to this pulse.
+  if (s.EventPulse && f.LastShaped && f.ShapedPulses == s.ShapedBefore + 1)
+    s.EventPulseErrorPct = f.LastErrorPct;
 }
 
 void AfterEvent(Program& p, const EventEnd& end) {
@@ -359,10 +366,12 @@ void Flush(Program& p) {
   if (p.history.Out) p.history.Out->Flush();
 }
 
-std::string PulseCsv(const PulseRecord& r, const char* eol) {
+std::string PulseCsv(const PulseRecord& r, const char* eol, std::span<const float> driveVolts) {
   std::string out = "\"Time ms\"";
   for (int c = 1; c <= kMaxChannels; ++c) out += ",\"Channel " + std::to_string(c) + " G\"";
   out += ",\"Drive G\"";
+  const bool volts = driveVolts.size() == kRecordScans;
+  if (volts) out += ",\"Drive V\"";
   out += eol;
   const double m = r.SampleFactor >= 1 && r.SampleFactor <= 8 ? r.SampleFactor : 1;
   for (int i = 0; i < kRecordScans; ++i) {
@@ -370,14 +379,13 @@ std::string PulseCsv(const PulseRecord& r, const char* eol) {
     for (int c = 1; c <= kMaxChannels; ++c) {
       out += ',';
       if (c > r.Channels) continue;
-      const float scale = r.Scale[c];
       // As on the plot: a channel without a usable calibration reads as zero.
-      const int counts =
-          static_cast<int>(r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i]) - r.AdcZero;
-      const bool usable = std::isfinite(scale) && scale != 0;
-      out += Number(usable ? counts / static_cast<double>(scale) : 0.0);
+      const int32_t counts =
+          int32_t{r.Counts[static_cast<size_t>(c - 1) * kRecordScans + i]} - r.AdcZero;
+      out += Number(daq::CountsToG(counts, r.Scale[c]));
     }
     out += ',' + Number((r.DriveCodes[i] - 128) * 0.01 * r.TestLevelG);
+    if (volts) out += ',' + Number(driveVolts[i]);
     out += eol;
   }
   return out;

@@ -3,6 +3,7 @@
 // calls it at three places: when a pulse has been analysed, at the end of each event, and
 // (through the platform tap) for each message box.
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "program/program.h"
@@ -22,6 +23,10 @@ void Attach(Program& p, const std::string& path);
 // A pulse was recorded and analysed: its row, with the raw record, is committed before
 // anything else happens.
 void PulseAnalyzed(Program& p);
+
+// The waveform control learnt from the pulse just analysed: its error is kept for its row
+// (a trip after it may clear the control's figures before the event ends).
+void PulseLearnt(Program& p);
 
 struct EventEnd {
   bool Closing = false;  // the program is ending
@@ -50,8 +55,9 @@ void OpenHistoryWindow(Program& p);
 // one box when it cannot.
 bool ShowPulse(Program& p, int64_t pulse);
 // The samples of a pulse as CSV: time in ms, channels 1 to 16 in G (an inactive channel's
-// field empty), the drive in G; each line ended by `eol`.
-std::string PulseCsv(const PulseRecord& r, const char* eol);
+// field empty), the drive in G and, when given (one value per scan), the drive played in
+// volts; each line ended by `eol`.
+std::string PulseCsv(const PulseRecord& r, const char* eol, std::span<const float> driveVolts = {});
 
 // UTC now as ISO 8601 with milliseconds.
 std::string NowUtc();

@@ -1,11 +1,12 @@
 // The history window and the recall of a stored pulse into the main plot.
+#include <algorithm>
 #include <cstdio>
 
-#include "control/stop.h"
 #include "common/error_box.h"
 #include "common/file_name.h"
 #include "common/number_text.h"
 #include "common/text_file.h"
+#include "control/stop.h"
 #include "display/plot.h"
 #include "history/history.h"
 #include "profile/profile_file.h"
@@ -152,6 +153,17 @@ bool ShowPulse(Program& p, int64_t pulse) {
   p.profile.ProfileFileName = run->ProfileFile;
   p.win.SetCaption(ui::LabelId::lblTestTitle, record.TestTitle);
   profile::RecomputeProfile(p);
+  // The drive it played. Codes other than the synthesised ones (a shaped drive) stand where
+  // the waveform control keeps its shaped codes: whatever puts the synthesised drive back
+  // after shaped pulses (the equalisation that comes before the profile's next pulse, a
+  // profile change) puts it back here too.
+  auto& codes = p.wave.DriveCodes;
+  if (!std::equal(rec->DriveCodes.begin(), rec->DriveCodes.end(), codes.begin())) {
+    p.shaping.SynthCodes = codes;
+    p.shaping.CodesShaped = true;
+    std::copy(rec->DriveCodes.begin(), rec->DriveCodes.end(), codes.begin());
+    p.daq.DriveBuffersLoaded = false;
+  }
 
   // The record itself, where the capture put it.
   auto& d = p.daq;

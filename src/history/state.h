@@ -29,6 +29,10 @@ struct State {
   int PulseIndex = 0;                 // pulses written into the open run
   bool EventPulse = false;            // a pulse was written during the current event
   std::string EventPulseKind;
+  // The waveform control learns from a pulse after its row is taken: its error goes with
+  // the outcome. ShapedBefore is the flow's count of shaped pulses when the row was taken.
+  std::optional<double> EventPulseErrorPct;
+  int ShapedBefore = 0;
   // A procedure's box shown between its runs (a pause), filed with the next run.
   std::optional<EventRow> Held;
   // The pulse on screen came from the history: its id, 0 once a real pulse replaced it.

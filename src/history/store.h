@@ -15,7 +15,7 @@ struct sqlite3;
 namespace history {
 
 // The schema this program writes; a database of a newer schema is refused untouched.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 inline constexpr int kRecordScans = 1024;
 inline constexpr int kMaxChannels = 16;
 
@@ -65,6 +65,9 @@ struct PulseRecord {
   std::vector<int16_t> Counts;
   std::array<int16_t, kRecordScans> DriveCodes{};
   std::optional<PulseOutcome> Outcome;  // pulses the plot judged
+  // The error the waveform control measured on this pulse; empty when its drive was not
+  // shaped (and in files older than the column).
+  std::optional<double> WaveformErrorPct;
 };
 
 struct RunRow {
@@ -80,6 +83,7 @@ struct PulseRow {
   std::string Time, Kind, Verdict;
   float LevelG = 0, ControlPeakG = 0;
   int DrivePeakCounts = 0;
+  std::optional<double> WaveformErrorPct;  // empty when the drive was not shaped
 };
 
 struct EventRow {
@@ -111,7 +115,10 @@ class Store {
   int64_t BeginRun(const RunStart& run);
   void EndRun(int64_t run, const std::string& ended, const std::string& endedBy);
   int64_t AddPulse(int64_t run, const PulseRecord& pulse);
-  void SetOutcome(int64_t pulse, const PulseOutcome& outcome);
+  // The outcome completes the pulse, with the waveform error (known only once the pulse was
+  // learnt from, after its row was taken).
+  void SetOutcome(int64_t pulse, const PulseOutcome& outcome,
+                  std::optional<double> waveformErrorPct = std::nullopt);
   void AddEvent(int64_t run, const std::string& time, const std::string& kind,
                 const std::string& title, const std::string& text);
 

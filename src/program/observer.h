@@ -6,6 +6,7 @@ struct Program;
 struct ProgramObserver {
   void (*BeforePulse)(Program&) = nullptr;               // the next pulse is about to fire
   void (*PulseAnalyzed)(Program&) = nullptr;             // a pulse was recorded and analysed
+  void (*PulseLearnt)(Program&) = nullptr;               // the waveform control learnt from it
   void (*StartedUp)(Program&) = nullptr;                 // the start-up has ended
   void (*EventEnded)(Program&, bool closing) = nullptr;  // after every event
 };

@@ -7,8 +7,10 @@
 #include <fstream>
 #include <random>
 
-#include "sequencer/sequencer.h"
 #include "history/history.h"
+#include "profile/recompute.h"
+#include "sequencer/sequencer.h"
+#include "shaping/settings.h"
 #include "support/daqsim_fixture.h"
 
 #ifdef KRX8_DAQSIM_PATH
@@ -112,6 +114,75 @@ TEST_F(SimTest, HistoryKeepsBoardRunsAndTheirBoardErrors) {
   for (int c = 1; c <= 8; ++c)
     for (int i = 0; i < 1024; i += 41)
       EXPECT_EQ(last->Counts[(c - 1) * 1024 + i], p.daq.ScanBuffer[i * 8 + c - 1]);
+  ExpectDriveWithinLimits();
+}
+
+// Each shaped pulse keeps the waveform error measured on it, not on the pulse before, a
+// trip's clearing of the control's figures included; the unshaped ones keep none. A recalled
+// shaped pulse shows the drive it played, which never stays to be played again.
+TEST_F(SimTest, HistoryKeepsEachShapedPulsesOwnErrorAndRecallsItsOwnDrive) {
+  Sim({{"DAQSIM_PLANT", "shaker"}, {"DAQSIM_NOISE", "0.075"}});
+  history::Attach(p, dir_ / "h.sqlite");
+  StartWith(1);
+  p.Row(row::RepetitionMode) = 1;
+  shaping::Settings set;
+  set.On = true;
+  shaping::StoreSettings(set, p.profile.Record);
+  profile::RecomputeProfile(p);
+  h.Press(ui::ButtonId::cmdEqual);
+  h.Advance(30000);
+  ASSERT_EQ(p.control.SystemEqualized, 1.0f);
+  std::vector<double> errors;
+  std::vector<std::array<int16_t, history::kRecordScans>> played;
+  std::vector<int> counts;
+  for (int i = 0; i < 4; ++i) {
+    // The last pulse trips (no level lies within 0 dB of the test level): the trip clears
+    // the waveform control's figures before the event ends.
+    if (i == 3) p.Row(row::AbortLevelDb) = 0;
+    h.Press(ui::ButtonId::cmdStart);
+    h.Advance(3000);
+    ASSERT_EQ(control::RunStateOf(p), run::Run::Idle);
+    errors.push_back(p.shaping.LastShaped ? p.shaping.LastErrorPct : -1);
+    played.emplace_back();
+    std::copy_n(p.wave.DriveCodes.begin(), history::kRecordScans, played.back().begin());
+    counts.push_back(p.run.DrivePeakCounts);
+  }
+  EXPECT_EQ(p.run.Stop.Kind, run::Stop::Trip) << run::StopText(p.run.Stop);
+  EXPECT_FALSE(p.shaping.LastShaped);
+  const auto synthesised = p.wave.DriveCodes;
+  history::Flush(p);
+
+  history::Store db(p.history.Path);
+  const auto runs = db.Runs();
+  ASSERT_EQ(runs.size(), 5u);
+  for (const auto& pulse : db.Pulses(runs[0].Id)) EXPECT_FALSE(pulse.WaveformErrorPct);
+  std::vector<history::PulseRow> shaped;
+  for (size_t r = 1; r < runs.size(); ++r) {
+    const auto rows = db.Pulses(runs[r].Id);
+    ASSERT_EQ(rows.size(), 1u);
+    shaped.push_back(rows[0]);
+    ASSERT_TRUE(rows[0].WaveformErrorPct) << r;
+  }
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(*shaped[i].WaveformErrorPct, errors[i]) << i;
+    EXPECT_NE(errors[i], i > 0 ? errors[i - 1] : -1) << i;
+  }
+  // The tripped pulse's error is the one its status line showed.
+  char shown[32];
+  std::snprintf(shown, sizeof shown, "error %.1f %%", *shaped[3].WaveformErrorPct);
+  EXPECT_NE(p.win.Lbl(ui::LabelId::lblWaveform).Caption.find(shown), std::string::npos)
+      << p.win.Lbl(ui::LabelId::lblWaveform).Caption << " / " << shown;
+  EXPECT_NE(*shaped[3].WaveformErrorPct, errors[2]);
+
+  ASSERT_TRUE(history::ShowPulse(p, shaped[1].Id));
+  EXPECT_TRUE(std::equal(played[1].begin(), played[1].end(), p.wave.DriveCodes.begin()));
+  EXPECT_FALSE(std::equal(played[1].begin(), played[1].end(), synthesised.begin()));
+  EXPECT_EQ(p.run.DrivePeakCounts, counts[1]);
+  // The next equalisation (before any pulse of the profile) plays the synthesised drive.
+  h.Press(ui::ButtonId::cmdEqual);
+  h.Advance(30000);
+  EXPECT_EQ(p.control.SystemEqualized, 1.0f);
+  EXPECT_EQ(p.wave.DriveCodes, synthesised);
   ExpectDriveWithinLimits();
 }
 

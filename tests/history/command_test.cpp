@@ -1,5 +1,3 @@
-#include "commands/history_command.h"
-
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <sqlite3.h>
@@ -12,6 +10,7 @@
 #include <sstream>
 
 #include "app/options.h"
+#include "commands/history_command.h"
 #include "history/history.h"
 #include "support/temp_dir.h"
 
@@ -59,14 +58,19 @@ TEST(HistoryCommand, PrintsRunsPulsesAndSamplesAndRefusesWhatIsMissing) {
     rec.Scale[1] = 100;  // channels 2..4 have no usable scale and read 0 as on the plot
     rec.Counts.assign(4 * 1024, 110);
     rec.DriveCodes.fill(178);
+    rec.DrivePeakCounts = 800;  // 2 V at code 256: code 178 plays 0.78125 V
     pulse = db.AddPulse(run, rec);
+    // A shaped pulse judged: its waveform error follows the columns of the older files.
+    rec.WaveformErrorPct = 2.5;
+    rec.Outcome.emplace().Accept = {true, 1, 2, 3, 4, 5, "PASS"};
+    db.AddPulse(run, rec);
   }
 
   auto runs = Query({path, std::nullopt, std::nullopt});
   ASSERT_EQ(runs.Code, 0) << runs.Err;
   EXPECT_TRUE(FirstLine(runs.Out).starts_with(
       "\"Run\",\"Started UTC\",\"Ended UTC\",\"Profile\",\"Kind\",\"Pulses\",\"Ended by\","));
-  EXPECT_NE(runs.Out.find("\"KRXFileC.'1'\",\"Start\",1,"), std::string::npos) << runs.Out;
+  EXPECT_NE(runs.Out.find("\"KRXFileC.'1'\",\"Start\",2,"), std::string::npos) << runs.Out;
 
   auto pulses = Query({path, 1, std::nullopt});
   ASSERT_EQ(pulses.Code, 0) << pulses.Err;
@@ -74,7 +78,14 @@ TEST(HistoryCommand, PrintsRunsPulsesAndSamplesAndRefusesWhatIsMissing) {
       FirstLine(pulses.Out)
           .starts_with("\"Pulse\",\"Time UTC\",\"Kind\",\"Level G\",\"Drive counts\",\"Control "
                        "peak G\",\"Verdict\","));
-  EXPECT_NE(pulses.Out.find("\n1,\"\",\"full level\",20,0,0,\"\",0,"), std::string::npos)
+  EXPECT_TRUE(FirstLine(pulses.Out)
+                  .ends_with(",\"Worst band %\",\"Samples outside\",\"Waveform error %\""));
+  EXPECT_NE(pulses.Out.find("\n1,\"\",\"full level\",20,800,0,\"\",0,1,20,0,,,,,,,,,,,,,\n"),
+            std::string::npos)
+      << pulses.Out;
+  EXPECT_NE(pulses.Out.find("\n2,\"\",\"full level\",20,800,0,\"PASS\",0,1,20,0,0,0,0,0,0,0,0,"
+                            "1,2,3,4,5,2.5\n"),
+            std::string::npos)
       << pulses.Out;
 
   auto samples = Query({path, std::nullopt, pulse});
@@ -85,8 +96,8 @@ TEST(HistoryCommand, PrintsRunsPulsesAndSamplesAndRefusesWhatIsMissing) {
   std::getline(lines, first);
   std::getline(lines, second);
   EXPECT_EQ(header.substr(0, 31), "\"Time ms\",\"Channel 1 G\",\"Channe");
-  EXPECT_TRUE(header.ends_with(",\"Channel 16 G\",\"Drive G\""));
-  EXPECT_EQ(first, "0,1,0,0,0,,,,,,,,,,,,,10");
+  EXPECT_TRUE(header.ends_with(",\"Channel 16 G\",\"Drive G\",\"Drive V\""));
+  EXPECT_EQ(first, "0,1,0,0,0,,,,,,,,,,,,,10,0.78125");
   EXPECT_EQ(second.substr(0, 10), "0.78125,1,");
   EXPECT_EQ(std::count(samples.Out.begin(), samples.Out.end(), '\n'), 1025);
 
@@ -224,7 +235,7 @@ TEST(HistoryCommand, QueriesNeverWriteOlderSchemasAreReadAsTheyAreBadVersionsRef
   EXPECT_EQ(testing_support::ReadFile(dir / "empty.sqlite"), "");
 
   // Versions below 1 or beyond this program's (also past 32 bits) are refused untouched.
-  for (const char* v : {"-1", "0", "-9223372036854775808", "3", "4294967297"}) {
+  for (const char* v : {"-1", "0", "-9223372036854775808", "4", "4294967297"}) {
     const std::string bad = dir / (std::string("v") + v + ".sqlite");
     Record(bad, 1);
     Sql(bad, std::string("UPDATE schema_version SET version=") + v);

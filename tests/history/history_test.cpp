@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "sequencer/sequencer.h"
 #include "daq/acquisition.h"
 #include "display/plot.h"
 #include "files/data_file.h"
@@ -13,6 +12,7 @@
 #include "procedure/runner.h"
 #include "profile/profile_file.h"
 #include "profile/recompute.h"
+#include "sequencer/sequencer.h"
 #include "support/temp_dir.h"
 #include "support/test_platform.h"
 

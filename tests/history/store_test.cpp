@@ -74,6 +74,27 @@ TEST(HistoryStore, SchemaIsVersionedNewerIsRefusedUntouchedOlderIsUpgraded) {
   EXPECT_EQ(runs[0].ProfileFile, "KRXFileC.001");
   EXPECT_EQ(runs[0].Procedure, "");
 
+  // Version 2 (no waveform error): read as it is, its pulses as not shaped; recording
+  // upgrades it and keeps them so.
+  const std::string two = dir / "two.sqlite";
+  {
+    Store w(two);
+    w.AddPulse(w.BeginRun({}), Record(1));
+  }
+  Sql(two,
+      "ALTER TABLE pulses DROP COLUMN waveform_error_pct; UPDATE schema_version SET version=2;");
+  {
+    Store r(two, history::Access::Read);
+    EXPECT_EQ(r.Version(), 2);
+    ASSERT_TRUE(r.Pulse(1));
+    EXPECT_FALSE(r.Pulse(1)->WaveformErrorPct);
+    EXPECT_FALSE(r.Pulses(1).at(0).WaveformErrorPct);
+  }
+  EXPECT_EQ(history::SchemaVersionOf(two), 2);
+  Store upgraded(two);
+  EXPECT_EQ(history::SchemaVersionOf(two), history::kSchemaVersion);
+  EXPECT_FALSE(upgraded.Pulse(1)->WaveformErrorPct);
+
   // Not a history at all: refused, not taken over.
   const std::string other = dir / "other.sqlite";
   Sql(other, "CREATE TABLE t(x);");
@@ -98,6 +119,7 @@ TEST(HistoryStore, PulseRoundTripKeepsTheRawRecordAndLeavesUnjudgedColumnsEmpty)
   EXPECT_EQ(back->DriveCodes, rec.DriveCodes);
   EXPECT_EQ(back->AdcZero, -3);
   EXPECT_FALSE(back->Outcome);
+  EXPECT_FALSE(back->WaveformErrorPct);
 
   history::PulseOutcome o;
   o.PeakA = 15.5f;
@@ -110,9 +132,14 @@ TEST(HistoryStore, PulseRoundTripKeepsTheRawRecordAndLeavesUnjudgedColumnsEmpty)
   EXPECT_EQ(s.Pulses(id)[0].Verdict, "");
 
   o.Accept = {true, 1.5, -2, 3, 4, 7, "FAIL velocity change"};
-  s.SetOutcome(plain, o);
+  s.SetOutcome(plain, o, 3.25);
   EXPECT_EQ(s.Pulse(plain)->Outcome->Accept.SamplesOutside, 7);
+  EXPECT_EQ(s.Pulse(plain)->WaveformErrorPct, 3.25);
   EXPECT_EQ(s.Pulses(id)[0].Verdict, "FAIL velocity change");
+  EXPECT_EQ(s.Pulses(id)[0].WaveformErrorPct, 3.25);
+  auto shaped = Record(1);
+  shaped.WaveformErrorPct = 0.5;
+  EXPECT_EQ(s.Pulse(s.AddPulse(id, shaped))->WaveformErrorPct, 0.5);
 
   EXPECT_EQ(s.Pulse(s.AddPulse(id, Record(4)))->Counts.size(), 4u * history::kRecordScans);
   auto wrong = Record(8);
@@ -122,7 +149,7 @@ TEST(HistoryStore, PulseRoundTripKeepsTheRawRecordAndLeavesUnjudgedColumnsEmpty)
 
   const auto row = s.Run(id);
   ASSERT_TRUE(row);
-  EXPECT_EQ(row->Pulses, 2);
+  EXPECT_EQ(row->Pulses, 3);
   EXPECT_EQ(row->Step, "Z axis");
 }
 
