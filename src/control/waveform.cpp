@@ -74,8 +74,17 @@ bool ShapedDriveFires(const Program& p) {
 }
 
 bool PrepareShapedDrive(Program& p) {
-  if (!ShapedDriveFires(p)) return true;
   auto& f = p.shaping;
+  if (!ShapedDriveFires(p)) {
+    // A pulse that is not shaped (Manual, Transient, before an equalisation) plays the
+    // synthesised drive, whatever shaped or recalled codes DriveCodes hold; the estimate stays.
+    if (f.CodesShaped) {
+      p.wave.DriveCodes = f.SynthCodes;
+      f.CodesShaped = false;
+      p.daq.DriveBuffersLoaded = false;
+    }
+    return true;
+  }
   const shaping::Settings set = SettingsOf(p);
   const double level = PulseLevel(p);
   const double toLevel = f.DriveLevel > 0 ? level / f.DriveLevel : 0;

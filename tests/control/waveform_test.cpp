@@ -198,6 +198,14 @@ TEST_F(WaveformFlow, TheGuardHoldsAnExcessiveGainOnAClippingAmplifier) {
   EXPECT_LE(worst, std::max(first, 10.0));
   EXPECT_FALSE(p.run.Stop.CutShort()) << run::StopText(p.run.Stop);
   ExpectDriveWithinLimits();
+
+  // A manual pulse after them plays the synthesised drive, not the last shaped one.
+  const auto synthesised = p.shaping.SynthCodes;
+  h.Click(MenuId::mnuTestControlManual);
+  h.Press(ButtonId::cmdStart);
+  h.Advance(3000);
+  EXPECT_EQ(p.wave.DriveCodes, synthesised);
+  EXPECT_FALSE(p.shaping.CodesShaped);
 }
 
 // Off (the default), every pulse plays the codes and drive level it played before.
