@@ -17,12 +17,12 @@ namespace {
 
 constexpr double kDecades = 3;  // of the acceleration axis
 
+}  // namespace
+
 double LogFraction(double v, double low, double high) {
   if (!(v > low)) return 0;
   return std::log10(v / low) / std::log10(high / low);
 }
-
-}  // namespace
 
 double SrsAxes::X(double f) const {
   return LogFraction(f, FLow, FHigh);

@@ -24,6 +24,9 @@ struct SrsAxes {
 };
 SrsAxes SrsAxesFor(double sampleRate, double largest);
 
+// Where v stands between low and high on a log axis: 0 at low (and below it), 1 at high.
+double LogFraction(double v, double low, double high);
+
 // Grid values of an axis from `low` to `high`: every multiple 1..9 of a decade; `decade`
 // marks the powers of ten, `labelled` the 1-2-5 values.
 template <typename F>

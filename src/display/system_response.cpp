@@ -17,11 +17,6 @@ namespace {
 
 constexpr double kDecades = 4;  // of the magnitude axis
 
-double LogFraction(double v, double low, double high) {
-  if (!(v > low)) return 0;
-  return std::log10(v / low) / std::log10(high / low);
-}
-
 }  // namespace
 
 double ResponseAxes::X(double f) const {

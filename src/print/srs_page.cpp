@@ -5,46 +5,28 @@
 #include "analysis/srs_inputs.h"
 #include "display/draw.h"
 #include "display/srs_view.h"
+#include "print/log_page.h"
 #include "print/report_page.h"
 
 namespace print {
 
-namespace {
-
-// The plot box, as fractions of the page.
-constexpr double kLeft = 0.15, kRight = 0.9, kTop = 0.1, kBottom = 0.7;
-constexpr double kGridPen = 0.25, kTracePen = 0.75;
-
-}  // namespace
-
 void PrintMaximaxSrs(Program& p) {
   auto& pr = Paper(p);
-  const double w = p.plot.PlotWidth, h = p.plot.PlotHeight;
+  const double w = p.plot.PlotWidth;
   // The spectra of the data as it stands, the same the screen draws.
   analysis::ComputeProgramSrs(p, display::MaximaxChannels(p));
   const auto& r = p.srs.Result;
   const double unit = display::SrsUnitFactor(p);
   const display::SrsAxes a = display::SrsAxesFor(r.SampleRate, display::LargestMaximax(p));
-  auto x = [&](double f) { return w * (kLeft + (kRight - kLeft) * a.X(f)); };
-  auto y = [&](double v) { return h * (kBottom - (kBottom - kTop) * a.Y(v)); };
-  const int black = display::color::Black;
+  const LogBox box = LogBoxOnPage(p, a.FLow, a.FHigh, a.ALow, a.AHigh);
+  PrintLogGrid(p, box);
 
-  pr.SetLineWidth(kGridPen);
-  display::ForEachLogTick(a.FLow, a.FHigh, [&](double f, bool decade, bool labelled) {
-    pr.Line(x(f), decade ? kTop * h : 0.69 * h, x(f), kBottom * h, black);
-    if (labelled) pr.Text(x(f) - 0.01 * w, 0.71 * h, display::TickText(f), black);
-  });
-  display::ForEachLogTick(a.ALow, a.AHigh, [&](double v, bool decade, bool) {
-    pr.Line(kLeft * w, y(v), (decade ? kRight : kLeft + 0.01) * w, y(v), black);
-    if (decade) pr.Text(0.1 * w, y(v) - 0.01 * h, display::TickText(v), black);
-  });
-
-  pr.SetLineWidth(kTracePen);
+  pr.SetLineWidth(kLogTracePen);
   double px[analysis::kSrsMaxFrequencies], py[analysis::kSrsMaxFrequencies];
   auto points = [&](int lane) {
     for (int f = 0; f < r.Count; ++f) {
-      px[f] = x(r.Frequency[f]);
-      py[f] = y(r.Maximax[f][lane] * unit);
+      px[f] = box.X(r.Frequency[f]);
+      py[f] = box.Y(r.Maximax[f][lane] * unit);
     }
   };
   for (int c = 1; c <= 16; ++c) {
