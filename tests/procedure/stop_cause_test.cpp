@@ -33,6 +33,9 @@ struct Case {
   const char* History;  // the run's end reason starts so
   const char* Ending;   // "How it ended: " starts so
 };
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.Name;
+}
 
 const Case kCases[] = {
     {"completed", {}, "pulses = 2\nperiod = 0.1\n", nullptr, false, 0, "completed", "COMPLETED"},
