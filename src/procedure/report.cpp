@@ -143,10 +143,12 @@ void TablePage(const Program& p, ui::Printer& pr, std::size_t step, std::size_t 
               kTextWidth * pr.PageWidth());
   for (std::size_t k = 0; k < head.size() && k < 2; ++k)
     page.Text(kLeft, 0.05 + 0.03 * static_cast<double>(k), head[k], 12);
-  static constexpr double kCols[] = {0.05, 0.14, 0.25, 0.36, 0.48, 0.58, 0.68, 0.8};
-  static constexpr const char* kHeads[] = {"Time",    "Level G",    "Control peak G", "Peak %",
-                                           "Width %", "Vel. ch. %", "Worst band %",   "Verdict"};
-  for (int c = 0; c < 8; ++c) page.Text(kCols[c], 0.11, kHeads[c], 9);
+  static constexpr double kCols[] = {0.05, 0.14, 0.24, 0.35, 0.44, 0.53, 0.63, 0.74, 0.86};
+  static constexpr const char* kHeads[] = {"Time",         "Level G",          "Control peak G",
+                                           "Peak %",       "Width %",          "Vel. ch. %",
+                                           "Worst band %", "Waveform error %", "Verdict"};
+  constexpr int kVerdictCol = 8;
+  for (int c = 0; c <= kVerdictCol; ++c) page.Text(kCols[c], 0.11, kHeads[c], 9);
   page.Rule(0.14);
   double y = 0.155;
   for (std::size_t i = first; i < r.Pulses.size() && i < first + kTableRows; ++i) {
@@ -158,10 +160,11 @@ void TablePage(const Program& p, ui::Printer& pr, std::size_t step, std::size_t 
                                  Percent(row, row.Verdict.WidthPct),
                                  Percent(row, row.Verdict.VelocityPct),
                                  Percent(row, row.Verdict.WorstBandPct),
+                                 row.Shaped ? Fixed(row.ErrorPct, 1) : "-",
                                  VerdictText(row)};
-    for (int c = 0; c < 8; ++c)
+    for (int c = 0; c <= kVerdictCol; ++c)
       page.Text(kCols[c], y, cells[c], 9,
-                c == 7 && row.Verdict.Judged && !row.Verdict.Pass ? kRed : kBlack);
+                c == kVerdictCol && row.Verdict.Judged && !row.Verdict.Pass ? kRed : kBlack);
     y += 0.026;
   }
   if (r.Pulses.empty()) page.Text(0.05, y, "No pulse was fired in this step.", 9);
@@ -221,6 +224,12 @@ std::vector<std::string> SummaryLines(const Program& p) {
       if (r.SystemGain > 0)
         line += ", system gain " + Fixed(r.SystemGain, 2) + " G/V" +
                 (r.Equalized ? " (equalised)" : "");
+      // The last full-level pulse tells whether the step ended on a shaped drive.
+      for (auto it = r.Pulses.rbegin(); it != r.Pulses.rend(); ++it) {
+        if (it->Pretest) continue;
+        if (it->Shaped) line += ", drive shaped, waveform error " + Fixed(it->ErrorPct, 1) + " %";
+        break;
+      }
       if (!r.Ended.empty()) line += ", " + r.Ended;
     }
     for (char& c : line)

@@ -109,6 +109,38 @@ TEST_F(HeadlessProcedure, TwoStepsOnTheBoardCompleteWithAReportPagePerStep) {
   ExpectDriveWithinLimits(4);
 }
 
+// On the resonant fixture a trapezoid passes shaped from its first full-level pulse after
+// learning at the pre-test level; the same profile with the step's key off fails the band.
+TEST_F(HeadlessProcedure, AShapedStepLearnsFromItsPretestPulsesAndPasses) {
+  ui::HeadlessPlatform pf;
+  Program trap(pf);
+  profile::SetProfileDefaults(trap);
+  trap.Row(row::InterfaceType) = 1;
+  trap.Row(row::PulseShape) = 5;
+  trap.Row(row::PulseAmplitude) = 10;
+  trap.Row(row::PulseDuration) = 8;
+  trap.Row(row::AcceptOn) = 1;
+  trap.Row(row::ShapingOn) = 1;
+  WriteFile(dir_ / "KRXTrap.000", profile::ProfileText(trap.profile.Record));
+  Sim({{"DAQSIM_PLANT", "fixture"}, {"DAQSIM_NOISE", "0.05"}});
+  const int status =
+      Run("[[step]]\nname = \"shaped\"\nprofile = \"KRXTrap.000\"\npulses = 2\nperiod = 0.1\n"
+          "pretest_pulses = 2\n"
+          "[[step]]\nname = \"unshaped\"\nprofile = \"KRXTrap.000\"\npulses = 1\nperiod = 0.1\n"
+          "pretest = false\nwaveform_control = false\nstop_on_fail = false\n");
+  EXPECT_EQ(status, 1) << err_;  // the unshaped step's FAIL
+  EXPECT_EQ(Lines("(shaped), pre-test, "), 2) << err_;
+  EXPECT_EQ(Lines("(shaped), full level, level 10.00 G, control peak "), 2) << err_;
+  EXPECT_EQ(Lines(", PASS, waveform error "), 2) << err_;
+  EXPECT_EQ(Lines("(unshaped), full level, "), 1) << err_;
+  EXPECT_EQ(Lines(", FAIL"), 1) << err_;
+  EXPECT_EQ(Lines("waveform error"), 4) << err_;  // two learning and two shaped pulses
+  EXPECT_NE(doc_.Texts.find("PASS 2, FAIL 0"), std::string::npos) << doc_.Texts;
+  EXPECT_NE(doc_.Texts.find(", drive shaped, waveform error "), std::string::npos) << doc_.Texts;
+  EXPECT_NE(doc_.Texts.find("Waveform error %"), std::string::npos);
+  ExpectDriveWithinLimits(trap.Row(row::MaxDriveVolts));
+}
+
 TEST_F(HeadlessProcedure, ABoardErrorAtTheFourthPulseStopsWithExitOneAndNamesStepAndError) {
   // Fire calls: start-up, step 1's set-up, 20 passes, the pre-test pulse, two pulses, step 2's
   // set-up, 20 passes, the pre-test pulse: the next is the fourth full-level pulse.
